@@ -1,0 +1,111 @@
+// Finding the receiver on a PC port, the command channel and the link rate.
+#include <cstdio>
+#include <cstring>
+
+#include "MAReceiver.h"
+
+namespace qvr {
+
+bool MAReceiver::Connect(const char* pcPortName) {
+    if (GetCurrentBaudRateAndPort(pcPortName)) return true;
+    TraceF(Trace(), "Error in GetCurrentBaudRateAndPort");
+    return false;
+}
+
+bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
+    m_port.Close();
+    std::snprintf(m_pcPortName, sizeof m_pcPortName, "%s", pcPortName);
+
+    // The handheld's COM6 is the controller's fast internal link: start there.
+    const int first = (m_variant == Variant::Handheld && std::strstr(m_pcPortName, "COM6")) ? 1 : 0;
+    bool found = false;
+    for (int i = first; i < kBaudRateCount && !found; ++i) {
+        if (!m_port.Open(m_pcPortName, kBaudRates[i])) {
+            TraceF(Trace(), "Failed to open COM port. Already open.");
+            return false;
+        }
+        Clock().Sleep(2000);
+        // Sent blind at a rate that may be wrong: whichever reaches the
+        // receiver puts its ports in command mode and stops all logs.
+        SendCommand("interfacemode COM1 VESTRAL VESTRAL OFF\r\n");
+        SendCommand("interfacemode COM2 VESTRAL VESTRAL OFF\r\n");
+        SendCommand("unlogall\r\n");
+        if (m_variant == Variant::Handheld) SendCommand("extcontrol\r\n");
+        SendCommand("interfacemode AUX VESTRAL VESTRAL OFF\r\n");
+        m_port.Purge();
+        SendCommand("log versionb\r\n");
+        found = WaitForAnyLog(2000);
+        if (!found) m_port.Close();
+    }
+    if (!found) {
+        TraceF(Trace(), "Did not find reciever at any baud rate.");
+        return false;
+    }
+    return LearnReceiverPort();
+}
+
+bool MAReceiver::WaitForAnyLog(uint32_t timeoutMs) {
+    // A frame that takes longer than about half a second on the wire (a
+    // version log at 4800 baud) is never completed by one ReadLog; it stays
+    // buffered, so reading again with the time that is left completes it.
+    const uint32_t start = Clock().GetTickCount();
+    uint32_t remaining = timeoutMs;
+    for (;;) {
+        if (ReadLog(remaining)) return true;
+        const uint32_t elapsed = Clock().GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        remaining = timeoutMs - elapsed;
+    }
+}
+
+bool MAReceiver::LearnReceiverPort() {
+    // The ASCII version log names the receiver port that produced it.
+    SendCommand("log versiona\r\n");
+    Clock().Sleep(500);
+    m_port.UpdateReadBuffer();
+    char text[1025];
+    const int n = m_port.Read(reinterpret_cast<uint8_t*>(text), 1024, 0, true);
+    text[n] = '\0';  // the text ends at its first NUL or after the last byte
+
+    struct PortName {
+        const char* name;
+        int32_t number;
+    };
+    static constexpr PortName kDesktopNames[] = {{"COM1", 1}, {"COM2", 2}, {"COM3", 3}};
+    static constexpr PortName kHandheldNames[] = {
+        {"XCOM2", 3}, {"XCOM3", 3}, {"COM1", 1}, {"COM2", 2}, {"COM3", 3}};
+    const PortName* names = m_variant == Variant::Handheld ? kHandheldNames : kDesktopNames;
+    const size_t count = m_variant == Variant::Handheld ? std::size(kHandheldNames) : std::size(kDesktopNames);
+    for (size_t i = 0; i < count; ++i) {
+        if (std::strstr(text, names[i].name)) {
+            m_receiverPort = names[i].number;
+            return true;
+        }
+    }
+    return false;  // the port stays open at the rate found
+}
+
+void MAReceiver::Disconnect() { m_port.Close(); }
+
+void MAReceiver::GetPortName(char* destination, size_t destinationSize) const {
+    if (destinationSize == 0) return;
+    std::snprintf(destination, destinationSize, "%s", m_pcPortName);
+}
+
+bool MAReceiver::SendCommand(const char* text) {
+    const int length = static_cast<int>(std::strlen(text));
+    const int written = m_port.Write(reinterpret_cast<const uint8_t*>(text), length);
+    Clock().Sleep(kCommandPauseMs);
+    return written >= length;
+}
+
+bool MAReceiver::ChangeBaudRate(int rate) {
+    char command[64];
+    std::snprintf(command, sizeof command, "com COM%d %d\r\n", m_receiverPort, rate);
+    SendCommand(command);
+    m_port.Close();
+    m_port.Open(m_pcPortName, rate);  // not verified: the caller reads what it expects
+    return true;
+}
+
+} // namespace qvr

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+
+namespace qvr {
+
+// Model kinds, from the user application's model name.
+enum ModelKind : int32_t { kModelUnknown = 0, kModelQVR4100MA = 1, kModelQVR4100MAX = 2, kModelQVR1500LBX = 3 };
+
+// Peripheral kinds: which radio sits on the receiver's AUX port.
+enum PeripheralKind : int32_t { kPeripheralNone = 0, kPeripheralUhf = 1, kPeripheralGsm = 2 };
+
+// The receiver's identity, read from its version log. The handheld
+// program's extra fields (GPS card serial number and model) are kept in the
+// same record; the desktop program leaves them empty.
+struct ReceiverInfo {
+    char serialNumber[128];
+    char gpsCardSerialNumber[128];  // handheld
+    char userAppVersion[128];
+    char gpsCardVersion[128];
+    char peripheralName[17];
+    char auxSettings[13];
+    char gpsCardModel[17];  // handheld
+    char modelName[17];
+    int32_t modelKind;
+    int32_t powerupIndex;
+};
+
+// Audio preferences of the receiver's voice prompts.
+struct AudioSettings {
+    char languageFile[64];
+    int32_t languageIndex;
+    int32_t volume;
+};
+
+// Which radio was found and what it reported. The radio records are added
+// by the radio modules.
+struct PeripheralBlock {
+    int32_t kind;
+};
+
+} // namespace qvr

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "Operator.h"
 #include "Variant.h"
 #include "platform/Clock.h"
 #include "platform/PortEnumerator.h"
@@ -18,6 +19,9 @@ struct PlatformServices {
     ISerialDevice* serial = nullptr;
     ITrace* trace = nullptr;
     IPortEnumerator* ports = nullptr;
+    // Used by the receiver object only.
+    IOperator* ui = nullptr;
+    IStatusSink* status = nullptr;
 };
 
 // One PC serial port with a receive buffer that its users fill

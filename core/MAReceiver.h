@@ -3,7 +3,9 @@
 #include <cstdint>
 
 #include "ComPort.h"
+#include "Languages.h"
 #include "LogFrame.h"
+#include "Operator.h"
 #include "Records.h"
 #include "Variant.h"
 
@@ -20,6 +22,9 @@ public:
     static constexpr uint32_t kCommandPauseMs = 200;
     static constexpr size_t kPortNameSize = 128;
     static constexpr size_t kExtLevelsSize = 64;
+    static constexpr size_t kVersionLogSize = 652;  // the count and the first 6 entries
+    static constexpr size_t kCommandSize = 512;     // command lines
+    static constexpr int kMaxLanguages = 10;
 
     explicit MAReceiver(Variant variant = Variant::Desktop, const PlatformServices& services = {});
     ~MAReceiver();
@@ -45,11 +50,58 @@ public:
     size_t LogBodyLength() const { return ReadLe16(m_logBuffer + 8); }
     const uint8_t* LogBuffer() const { return m_logBuffer; }
 
+    // --- version log, identity and user-info record (MAReceiverVersionLog.cpp)
+    bool GetVersionLog(uint8_t (&destination)[kVersionLogSize]);
+    static bool FindVersionComponent(const uint8_t (&versionLog)[kVersionLogSize], uint32_t type, int* index);
+    bool UpdateReceiverInfo();
+    bool ReadPowerupConfig(int* powerupIndex);
+    void IdentifyModel(const char* modelName);
+    bool ReadExtLevels(uint8_t (&destination)[kExtLevelsSize]);
+    bool SetSerialNumber(const char* text);
+    bool WriteEnclosureSerial();
+    bool WriteEnclosureModel(const char* modelName);
+    // Sends "setversioninfo ENTRY" with seven quoted texts. Refuses (false,
+    // nothing sent) a text holding a double quote or a control character,
+    // which would corrupt the receiver's record.
+    bool SendVersionInfo(const char* entry, const char* const (&texts)[7]);
+
+    // --- AUX pass-through (MAReceiverAux.cpp)
+    // Builds "sendhex PORT COUNT HEX\r\n". False (and an empty destination)
+    // when the line would not fit the 512-character command buffer.
+    static bool FormatSendHex(char (&destination)[kCommandSize], const char* port, const uint8_t* data, int count);
+    // Sends one line to the device on the AUX port at 9600 baud and collects
+    // its answer. The request buffer (requestSize bytes) gets "\r\n" added.
+    void AuxExchange(char* request, size_t requestSize, char* reply, size_t replySize);
+    bool InterruptUhfRadio();
+    bool OpenAuxBridge(int rate);
+
+    // --- audio and receiver preferences (MAReceiverAudio.cpp)
+    bool UpdateAudioInfo();
+    bool SetAudioLanguage(int index);
+    bool SetAudioVolume(unsigned int level);
+    bool PlayAudioPrompt(int eventIndex, int level);
+    void SetTimerMode(int mode);
+    int GetTimerMode() const;
+    bool GetLanguageList(Language (&ids)[kMaxLanguages], int* count) const;
+    float GetUserAppVersionNumber() const;
+    bool WritePowerupConfig(int powerupIndex, int timerMode);
+
+    // --- debug log file (MAReceiverDebugFile.cpp)
+    void SetDebugFileEnabled(bool enable);
+    bool DeleteDebugFile();
+    bool DownloadDebugFile(const char* path, IProgressSink* progress);
+
     // --- state
     Variant GetVariant() const { return m_variant; }
     int ReceiverPortNumber() const { return m_receiverPort; }
     CComPort& Port() { return m_port; }
     const ReceiverInfo& Info() const { return m_receiverInfo; }
+    ReceiverInfo& Info() { return m_receiverInfo; }
+    const AudioSettings& Audio() const { return m_audio; }
+    PeripheralBlock& Peripheral() { return m_peripheral; }
+    const uint8_t* ExtLevels() const { return m_extLevels; }
+    const char* Caption() const { return m_variant == Variant::Handheld ? kHandheldCaption : kDesktopCaption; }
+    IOperator& Ui() { return *m_ui; }
 
 private:
     // Waits up to timeoutMs for any valid binary log, completing a frame
@@ -57,10 +109,15 @@ private:
     bool WaitForAnyLog(uint32_t timeoutMs);
     bool LearnReceiverPort();
 
+    // Message box with the program's caption.
+    MessageAnswer Tell(const char* text, MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+
     IClock& Clock() { return m_port.Clock(); }
     ITrace* Trace() { return m_port.Trace(); }
 
     Variant m_variant;
+    IOperator* m_ui;
+    IStatusSink* m_status;
     CComPort m_port;
     int32_t m_receiverPort = 0;
     char m_pcPortName[kPortNameSize] = {};

@@ -25,11 +25,12 @@ struct ReceiverInfo {
     int32_t powerupIndex;
 };
 
-// Audio preferences of the receiver's voice prompts.
+// Audio preferences of the receiver's voice prompts, from the audio
+// defaults log (language file name, language index, volume).
 struct AudioSettings {
-    char languageFile[64];
-    int32_t languageIndex;
+    uint16_t languageIndex;
     int32_t volume;
+    char languageFile[9];  // 8 characters, NUL-padded, and a NUL
 };
 
 // Which radio was found and what it reported. The radio records are added

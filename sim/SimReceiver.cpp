@@ -47,6 +47,23 @@ void SimReceiver::OnCommand(const std::string& keyword, CommandHandler handler) 
 
 void SimReceiver::OnLog(const std::string& name, LogHandler handler) { m_logHandlers[Lower(name)] = std::move(handler); }
 
+void SimReceiver::OnUnlog(const std::string& name, std::function<void()> handler) {
+    m_unlogHandlers[Lower(name)] = std::move(handler);
+}
+
+void SimReceiver::OnUnlogAll(std::function<void()> handler) { m_unlogAll.push_back(std::move(handler)); }
+
+void SimReceiver::OnAnyCommand(std::function<void(const Tokens&)> listener) {
+    m_commandListeners.push_back(std::move(listener));
+}
+
+int SimReceiver::PortRate(const std::string& port) const {
+    const std::string key = Lower(port);
+    if (key == Lower(m_config.port)) return m_config.baud;
+    const auto it = m_portRates.find(key);
+    return it == m_portRates.end() ? 9600 : it->second;
+}
+
 void SimReceiver::InjectFault(FrameFault fault, int count, uint32_t pauseMs) {
     m_faults.push_back({fault, count, pauseMs});
 }
@@ -68,6 +85,10 @@ void SimReceiver::RunUntil(SimTime t) {
 
 void SimReceiver::Receive(const WireByte& byte) {
     m_lastTime = std::max(m_lastTime, byte.at);
+    if (m_hostSink) {
+        m_hostSink(byte);
+        return;
+    }
     const bool understood = byte.baud == m_config.baud;
     const uint8_t value = understood ? byte.value : Garble(byte.value);
     if (value == '\r' || value == '\n') {
@@ -152,6 +173,8 @@ void SimReceiver::HandleLine(const std::string& line, bool garbled, SimTime now)
     Reply reply;
     const bool ok = handler->second(tokens, reply);
     SendReply(reply, ok, now);
+    if (ok)
+        for (auto& listener : m_commandListeners) listener(tokens);
 }
 
 void SimReceiver::SendReply(const Reply& reply, bool ok, SimTime now) {
@@ -265,7 +288,18 @@ void SimReceiver::InstallBasicCommands() {
         m_interfaceModes[port] = mode;
         return true;
     });
-    OnCommand("unlogall", [](const Tokens&, Reply&) { return true; });
+    OnCommand("unlogall", [this](const Tokens&, Reply&) {
+        for (auto& stop : m_unlogAll) stop();
+        return true;
+    });
+    OnCommand("unlog", [this](const Tokens& t, Reply&) {
+        if (t.size() < 2) return false;
+        const size_t nameAt = IsReceiverPortName(t[1]) && t.size() > 2 ? 2 : 1;
+        const auto handler = m_unlogHandlers.find(Lower(t[nameAt]));
+        if (handler == m_unlogHandlers.end()) return false;
+        handler->second();
+        return true;
+    });
     OnCommand("extcontrol", [this](const Tokens&, Reply&) {
         m_extControl = true;
         return true;
@@ -280,6 +314,8 @@ void SimReceiver::InstallBasicCommands() {
         // The acknowledgement still goes out at the old rate.
         if (Lower(port) == Lower(m_config.port) || Lower(port) == "thisport")
             reply.Then([this, rate] { m_config.baud = static_cast<int>(rate); });
+        else
+            m_portRates[Lower(port)] = static_cast<int>(rate);
         return true;
     });
     OnCommand("log", [this](const Tokens& t, Reply& reply) {

@@ -102,6 +102,31 @@ public:
     // --- extension points for the receiver's other features
     void OnCommand(const std::string& keyword, CommandHandler handler);
     void OnLog(const std::string& name, LogHandler handler);
+    // "unlog [port] NAME" for a log that keeps running.
+    void OnUnlog(const std::string& name, std::function<void()> handler);
+    // "unlogall": every running log stops.
+    void OnUnlogAll(std::function<void()> handler);
+    // Called after every command line that was understood, with its words.
+    void OnAnyCommand(std::function<void(const Tokens&)> listener);
+    // Takes the bytes the host sends instead of the command interpreter
+    // (the transparent bridge to the AUX port); an empty function ends it.
+    void SetHostByteSink(std::function<void(const WireByte&)> sink) { m_hostSink = std::move(sink); }
+
+    // --- for the features: time, timed actions and output to the host
+    SimTime Now() const { return m_lastTime; }
+    void ScheduleAt(SimTime at, std::function<void(SimTime)> action) { Schedule(at, std::move(action)); }
+    // Bytes to the host at the host port's rate, after what is already queued.
+    void SendToHost(const std::vector<uint8_t>& bytes, SimTime earliest) { Send(bytes, earliest); }
+    // A binary log frame to the host, with the injected frame faults applied.
+    void SendLogToHost(uint16_t messageId, const std::vector<uint8_t>& body, SimTime earliest) {
+        SendFrame(BuildFrame(messageId, body), earliest);
+    }
+    // The moment the host port's transmitter is free again.
+    SimTime TransmitterFree() const { return m_txFree; }
+    // The rate set for a receiver port with "com" ("aux", "com2", ...).
+    int PortRate(const std::string& port) const;
+    const std::vector<VersionComponent>& Components() const { return m_config.components; }
+    std::vector<VersionComponent>& Components() { return m_config.components; }
 
     // A complete binary frame with the receiver's header and CRC.
     std::vector<uint8_t> BuildFrame(uint16_t messageId, const std::vector<uint8_t>& body);
@@ -133,6 +158,11 @@ private:
     bool m_extControl = false;
     std::map<std::string, CommandHandler> m_commandHandlers;
     std::map<std::string, LogHandler> m_logHandlers;
+    std::map<std::string, std::function<void()>> m_unlogHandlers;
+    std::vector<std::function<void()>> m_unlogAll;
+    std::vector<std::function<void(const Tokens&)>> m_commandListeners;
+    std::function<void(const WireByte&)> m_hostSink;
+    std::map<std::string, int> m_portRates;  // lower-case port name -> rate
 
     struct FaultPlan {
         FrameFault fault;

@@ -1,0 +1,44 @@
+#include "RecordingOperator.h"
+
+#include <cstdio>
+
+namespace qvr::test {
+
+MessageAnswer RecordingOperator::ShowMessage(const char* text, const char* caption, MessageIcon icon,
+                                             MessageButtons buttons) {
+    MessageAnswer answer = MessageAnswer::Ok;
+    if (buttons != MessageButtons::Ok) {
+        if (!answers.empty()) {
+            answer = answers.front();
+            answers.pop_front();
+        } else {
+            answer = buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
+        }
+    }
+    messages.push_back({text, caption, icon, buttons, answer});
+    return answer;
+}
+
+bool RecordingOperator::AskEnclosureSerial(char* serial, size_t size) {
+    prompts.emplace_back("enclosure");
+    if (enclosureSerials.empty()) return false;
+    std::snprintf(serial, size, "%s", enclosureSerials.front().c_str());
+    enclosureSerials.pop_front();
+    return true;
+}
+
+bool RecordingOperator::ConfirmRadioNotFound(bool* radioRemoved) {
+    prompts.emplace_back("radio-not-found");
+    if (radioRemovedAnswers.empty()) return false;
+    *radioRemoved = radioRemovedAnswers.front();
+    radioRemovedAnswers.pop_front();
+    return true;
+}
+
+std::vector<std::string> RecordingOperator::Texts() const {
+    std::vector<std::string> texts;
+    for (const Message& m : messages) texts.push_back(m.text);
+    return texts;
+}
+
+} // namespace qvr::test

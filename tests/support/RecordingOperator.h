@@ -1,0 +1,41 @@
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "Operator.h"
+
+namespace qvr::test {
+
+// Records every message and prompt and answers from a script; with the
+// script empty it answers OK/Yes to questions and cancels the prompts.
+class RecordingOperator : public IOperator, public IStatusSink, public IProgressSink {
+public:
+    struct Message {
+        std::string text, caption;
+        MessageIcon icon;
+        MessageButtons buttons;
+        MessageAnswer answer;
+    };
+    MessageAnswer ShowMessage(const char* text, const char* caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+    bool AskEnclosureSerial(char* serial, size_t size) override;
+    bool ConfirmRadioNotFound(bool* radioRemoved) override;
+    void SetStatusText(const char* text) override { statusTexts.emplace_back(text); }
+    void SetRange(int lower, int upper) override { ranges.push_back({lower, upper}); }
+    void SetPosition(int position) override { positions.push_back(position); }
+
+    // Texts of the messages shown, in order.
+    std::vector<std::string> Texts() const;
+
+    std::deque<MessageAnswer> answers;        // next answers to questions
+    std::deque<std::string> enclosureSerials;  // entered serials; none = Cancel
+    std::deque<bool> radioRemovedAnswers;      // check box states; none = Cancel
+    std::vector<Message> messages;
+    std::vector<std::string> prompts;          // "enclosure", "radio-not-found"
+    std::vector<std::string> statusTexts;
+    std::vector<std::pair<int, int>> ranges;
+    std::vector<int> positions;
+};
+
+} // namespace qvr::test

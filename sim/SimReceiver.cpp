@@ -51,6 +51,19 @@ void SimReceiver::OnUnlog(const std::string& name, std::function<void()> handler
     m_unlogHandlers[Lower(name)] = std::move(handler);
 }
 
+void SimReceiver::OnSubCommand(const std::string& keyword, const std::string& sub, CommandHandler handler) {
+    const std::string key = Lower(keyword);
+    const bool first = m_subCommands.find(key) == m_subCommands.end();
+    m_subCommands[key][Lower(sub)] = std::move(handler);
+    if (!first) return;
+    OnCommand(key, [this, key](const Tokens& t, Reply& reply) {
+        if (t.size() < 2) return false;
+        const auto& table = m_subCommands[key];
+        const auto it = table.find(Lower(t[1]));
+        return it != table.end() && it->second(t, reply);
+    });
+}
+
 void SimReceiver::OnUnlogAll(std::function<void()> handler) { m_unlogAll.push_back(std::move(handler)); }
 
 void SimReceiver::OnAnyCommand(std::function<void(const Tokens&)> listener) {

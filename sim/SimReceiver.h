@@ -102,6 +102,9 @@ public:
     // --- extension points for the receiver's other features
     void OnCommand(const std::string& keyword, CommandHandler handler);
     void OnLog(const std::string& name, LogHandler handler);
+    // A command whose second word picks the handler ("appcontrol USERGPIO
+    // ...", "appcontrol timermode ..."); several features share the keyword.
+    void OnSubCommand(const std::string& keyword, const std::string& sub, CommandHandler handler);
     // "unlog [port] NAME" for a log that keeps running.
     void OnUnlog(const std::string& name, std::function<void()> handler);
     // "unlogall": every running log stops.
@@ -158,6 +161,7 @@ private:
     bool m_extControl = false;
     std::map<std::string, CommandHandler> m_commandHandlers;
     std::map<std::string, LogHandler> m_logHandlers;
+    std::map<std::string, std::map<std::string, CommandHandler>> m_subCommands;
     std::map<std::string, std::function<void()>> m_unlogHandlers;
     std::vector<std::function<void()>> m_unlogAll;
     std::vector<std::function<void(const Tokens&)>> m_commandListeners;

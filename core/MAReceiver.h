@@ -64,6 +64,7 @@ public:
     // nothing sent) a text holding a double quote or a control character,
     // which would corrupt the receiver's record.
     bool SendVersionInfo(const char* entry, const char* const (&texts)[7]);
+    static bool IsQuotable(const char* text);
 
     // --- AUX pass-through (MAReceiverAux.cpp)
     // Builds "sendhex PORT COUNT HEX\r\n". False (and an empty destination)

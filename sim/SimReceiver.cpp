@@ -346,6 +346,24 @@ void SimReceiver::InstallBasicCommands() {
         const std::string trigger = nameAt + 1 < t.size() ? Lower(t[nameAt + 1]) : std::string();
         return handler->second(trigger, reply);
     });
+    OnCommand("setversioninfo", [this](const Tokens& t, Reply&) {
+        // setversioninfo ENTRY "t1" ... "t7": rewrites (or adds) that entry.
+        if (t.size() != 9) return false;
+        const std::string entry = Lower(t[1]);
+        uint32_t type = 0;
+        if (entry == "userinfo") type = component::UserInfo;
+        else if (entry == "enclosure") type = component::Enclosure;
+        else return false;
+        auto& list = m_config.components;
+        auto it = std::find_if(list.begin(), list.end(), [type](const VersionComponent& c) { return c.type == type; });
+        if (it == list.end()) {
+            list.push_back(VersionComponent{type, {}});
+            it = list.end() - 1;
+        }
+        for (size_t i = 0; i < VersionComponent::kTextCount; ++i)
+            it->texts[i] = t[2 + i].substr(0, VersionComponent::kWidths[i]);
+        return true;
+    });
     OnLog("versionb", [this](const std::string&, Reply& reply) {
         reply.Frame(37, BuildVersionBody(m_config.components));
         return true;

@@ -109,3 +109,14 @@ std::vector<std::string> Transcript::HostLines() const {
 }
 
 } // namespace qvr::sim
+
+namespace qvr::sim {
+
+std::vector<std::string> Transcript::HostWrites() const {
+    std::vector<std::string> writes;
+    for (const Entry& e : m_entries)
+        if (e.kind == Kind::HostSent) writes.emplace_back(e.bytes.begin(), e.bytes.end());
+    return writes;
+}
+
+} // namespace qvr::sim

@@ -32,6 +32,8 @@ public:
     std::string Render() const;
     // Only the lines of text the host sent, each as an escaped string.
     std::vector<std::string> HostLines() const;
+    // What the host wrote, one raw string per write.
+    std::vector<std::string> HostWrites() const;
 
     static std::string Escape(const uint8_t* bytes, size_t count);
 

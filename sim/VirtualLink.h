@@ -26,6 +26,7 @@ public:
     const VirtualClock& Virtual() const { return m_clock; }
     ISerialDevice& Device() { return m_device; }
     Transcript& Record() { return m_transcript; }
+    const Transcript& Record() const { return m_transcript; }
     SimReceiver& Receiver() { return m_receiver; }
 
     // Ports that fail to open (as if missing or held by another program),

@@ -98,6 +98,10 @@ public:
 
     void InjectFault(FrameFault fault, int count = 1, uint32_t pauseMs = 2000);
     void SetTranscript(Transcript* transcript) { m_transcript = transcript; }
+    // Adds an entry for traffic the receiver sees elsewhere (the AUX line).
+    void Record(SimTime at, Transcript::Kind kind, int baud, const std::vector<uint8_t>& bytes) {
+        if (m_transcript) m_transcript->Add(at, kind, baud, {}, bytes.data(), bytes.size());
+    }
 
     // --- extension points for the receiver's other features
     void OnCommand(const std::string& keyword, CommandHandler handler);

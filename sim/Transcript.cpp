@@ -85,8 +85,11 @@ std::string Transcript::Render() const {
         case Kind::HostClose: out += "host  close\n"; break;
         case Kind::Note: out += "note  " + e.text + "\n"; break;
         case Kind::HostSent:
-        case Kind::ReceiverSent: {
-            out += e.kind == Kind::HostSent ? "host> " : "rcvr> ";
+        case Kind::ReceiverSent:
+        case Kind::AuxSent:
+        case Kind::DeviceSent: {
+            out += e.kind == Kind::HostSent ? "host> " : e.kind == Kind::ReceiverSent ? "rcvr> "
+                 : e.kind == Kind::AuxSent ? "aux>  " : "radio> ";
             out += std::to_string(e.baud) + " ";
             if (IsText(e.bytes)) {
                 out += Escape(e.bytes.data(), e.bytes.size()) + "\n";

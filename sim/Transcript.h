@@ -12,7 +12,7 @@ namespace qvr::sim {
 // compare against checked-in golden files.
 class Transcript {
 public:
-    enum class Kind { HostOpen, HostOpenFailed, HostClose, HostSent, ReceiverSent, Note };
+    enum class Kind { HostOpen, HostOpenFailed, HostClose, HostSent, ReceiverSent, AuxSent, DeviceSent, Note };
     struct Entry {
         SimTime at;
         Kind kind;

@@ -92,6 +92,10 @@ public:
     bool DeleteDebugFile();
     bool DownloadDebugFile(const char* path, IProgressSink* progress);
 
+    // --- UHF radio (MAReceiverUhf*.cpp)
+
+    // --- GSM module (MAReceiverGsm*.cpp)
+
     // --- state
     Variant GetVariant() const { return m_variant; }
     int ReceiverPortNumber() const { return m_receiverPort; }

@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 
+#include "GsmRecords.h"
+#include "UhfRecords.h"
+
 namespace qvr {
 
 // Model kinds, from the user application's model name.
@@ -33,10 +36,12 @@ struct AudioSettings {
     char languageFile[9];  // 8 characters, NUL-padded, and a NUL
 };
 
-// Which radio was found and what it reported. The radio records are added
-// by the radio modules.
+// Which radio was found and what it reported.
 struct PeripheralBlock {
-    int32_t kind;
+    int32_t kind;  // PeripheralKind
+    BearerRecord bearer;
+    UhfBlock uhf;
+    GsmBlock gsm;
 };
 
 } // namespace qvr

@@ -1,0 +1,44 @@
+#include "UpgradeProgress.h"
+
+#include "Text.h"
+
+namespace qvr {
+
+void UpgradeProgress::Clear() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_record = UpgradeProgressRecord{};
+}
+
+UpgradeProgressRecord UpgradeProgress::Snapshot() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_record;
+}
+
+void UpgradeProgress::SetState(int32_t state) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_record.state = state;
+}
+
+void UpgradeProgress::SetPercent(int32_t percent) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_record.percent = percent;
+}
+
+void UpgradeProgress::SetDone(bool failed) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_record.state = kUpgradeDone;
+    m_record.failed = failed ? 1 : 0;
+}
+
+void UpgradeProgress::SetStatusText(const char* text) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    CopyCut(m_record.statusText, text);
+}
+
+void UpgradeProgress::SetEnded(bool result) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_record.engineEnded = 1;
+    m_record.engineResult = result ? 1 : 0;
+}
+
+} // namespace qvr

@@ -18,7 +18,7 @@ public:
         if (size) serial[0] = '\0';
         return false;
     }
-    bool ConfirmRadioNotFound(bool* radioRemoved) override {
+    bool ConfirmRadioNotFound(const char*, const char*, bool* radioRemoved) override {
         if (radioRemoved) *radioRemoved = false;
         return false;
     }

@@ -23,9 +23,9 @@ public:
     // The prompt for a receiver without a serial number: true and the text
     // entered (NUL-terminated, at most size - 1 characters) on OK.
     virtual bool AskEnclosureSerial(char* serial, size_t size) = 0;
-    // The prompt for a configured radio that was not found: true on OK, with
-    // the state of the "radio has been removed" check box.
-    virtual bool ConfirmRadioNotFound(bool* radioRemoved) = 0;
+    // The prompt for a configured radio that was not found, with its message
+    // and check-box texts: true on OK, with the state of the check box.
+    virtual bool ConfirmRadioNotFound(const char* message, const char* checkBoxText, bool* radioRemoved) = 0;
 };
 
 // A line of status text shown while a long operation runs.

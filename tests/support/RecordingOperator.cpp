@@ -27,8 +27,8 @@ bool RecordingOperator::AskEnclosureSerial(char* serial, size_t size) {
     return true;
 }
 
-bool RecordingOperator::ConfirmRadioNotFound(bool* radioRemoved) {
-    prompts.emplace_back("radio-not-found");
+bool RecordingOperator::ConfirmRadioNotFound(const char*, const char* checkBoxText, bool* radioRemoved) {
+    prompts.emplace_back(checkBoxText);
     if (radioRemovedAnswers.empty()) return false;
     *radioRemoved = radioRemovedAnswers.front();
     radioRemovedAnswers.pop_front();

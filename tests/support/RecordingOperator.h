@@ -20,7 +20,7 @@ public:
     MessageAnswer ShowMessage(const char* text, const char* caption, MessageIcon icon,
                               MessageButtons buttons) override;
     bool AskEnclosureSerial(char* serial, size_t size) override;
-    bool ConfirmRadioNotFound(bool* radioRemoved) override;
+    bool ConfirmRadioNotFound(const char* message, const char* checkBoxText, bool* radioRemoved) override;
     void SetStatusText(const char* text) override { statusTexts.emplace_back(text); }
     void SetRange(int lower, int upper) override { ranges.push_back({lower, upper}); }
     void SetPosition(int position) override { positions.push_back(position); }
@@ -32,7 +32,7 @@ public:
     std::deque<std::string> enclosureSerials;  // entered serials; none = Cancel
     std::deque<bool> radioRemovedAnswers;      // check box states; none = Cancel
     std::vector<Message> messages;
-    std::vector<std::string> prompts;          // "enclosure", "radio-not-found"
+    std::vector<std::string> prompts;          // "enclosure", or the radio-not-found check-box text
     std::vector<std::string> statusTexts;
     std::vector<std::pair<int, int>> ranges;
     std::vector<int> positions;

@@ -14,13 +14,26 @@ using namespace qvr;
 int main(int argc, char** argv) {
     int baud = 57600;
     std::string port = "COM2";
+    std::string device;  // a real port (or a pty of qvr-sim) instead of the built-in simulation
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--baud") && i + 1 < argc) baud = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--receiver-port") && i + 1 < argc) port = argv[++i];
+        else if (!std::strcmp(argv[i], "--port") && i + 1 < argc) device = argv[++i];
         else {
-            std::fprintf(stderr, "usage: %s [--baud RATE] [--receiver-port COM1|COM2|COM3]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--baud RATE] [--receiver-port COM1|COM2|COM3] | --port DEVICE\n", argv[0]);
             return 2;
         }
+    }
+    if (!device.empty()) {
+        MAReceiver real;
+        std::printf("Looking for a receiver on %s...\n", device.c_str());
+        if (!real.Connect(device.c_str())) {
+            std::printf("No receiver found.\n");
+            return 1;
+        }
+        std::printf("Found the receiver at %d baud on its port COM%d.\n", real.Port().BaudRate(),
+                    real.ReceiverPortNumber());
+        return 0;
     }
     sim::ReceiverConfig config;
     config.baud = baud;

@@ -1,0 +1,181 @@
+// The receiver's debug log file "debuglog.bin": switching its recording on
+// and off, deleting it, and downloading it in 1024-byte blocks over the link,
+// raised to 115200 baud for the transfer.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "MAReceiver.h"
+
+#if !defined(_WIN32)
+#include <sys/types.h>
+#endif
+
+namespace qvr {
+
+namespace {
+
+constexpr uint32_t kBlockSize = 1024;
+constexpr int kTransferRate = 115200;
+constexpr uint32_t kHeaderWaitMs = 2000;
+constexpr uint32_t kBlockTimeoutMs = 5000;
+constexpr size_t kFileSizeOffset = 12;  // in the file header body
+constexpr size_t kBlockFieldsSize = 8;  // block number and data length
+// Progress bars take 16-bit limits.
+constexpr uint32_t kProgressLimit = 65535;
+
+const char* const kCaption = "Error";
+
+// Where a block number (or N at the end) stands on the progress bar. Up to
+// 65535 blocks (a file of 64 MiB) that is the block number itself; larger
+// files are scaled onto 0..65535 so that the bar still moves evenly.
+int ProgressValue(uint32_t block, uint32_t blocks) {
+    if (blocks <= kProgressLimit) return static_cast<int>(block);
+    return static_cast<int>(uint64_t{block} * kProgressLimit / blocks);
+}
+
+bool SeekTo(std::FILE* file, uint64_t offset) {
+#if defined(_WIN32)
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    if (static_cast<uint64_t>(static_cast<off_t>(offset)) != offset || static_cast<off_t>(offset) < 0) return false;
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+} // namespace
+
+void MAReceiver::SetDebugFileEnabled(bool enable) {
+    if (enable) {
+        SendCommand("dbglogfile open hw\r\n");
+        SendCommand("dbglogfile open tracking\r\n");
+        SendCommand("dbglogfile onstart hw\r\n");
+        SendCommand("dbglogfile onstart tracking\r\n");
+    } else {
+        SendCommand("dbglogfile close\r\n");
+        SendCommand("dbglogfile disable\r\n");
+    }
+}
+
+bool MAReceiver::DeleteDebugFile() { return SendCommand("dbglogfile delete\r\n"); }
+
+bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
+    // Recording was switched off for the transfer; every exit from here on
+    // switches it on again and re-selects the receiver's current file.
+    const auto restoreRecording = [this] {
+        SendCommand("dbglogfile open\r\n");
+        SendCommand("currentfile\r\n");
+    };
+    const auto showError = [this](const char* text) {
+        m_ui->ShowMessage(text, kCaption, MessageIcon::Error, MessageButtons::Ok);
+    };
+
+    m_port.Purge();
+    Clock().Sleep(1000);
+    m_port.Purge();
+    SendCommand("dbglogfile close\r\n");
+    SendCommand("currentfile debuglog.bin all\r\n");
+    ReadLog(500);  // whatever the selection answers is of no interest
+
+    SendCommand("log filehdrb\r\n");
+    // A header too short to hold the size is as good as none.
+    if (!ReadLog(kHeaderWaitMs) || GetLogMessageId() != logid::FileHeader ||
+        LogBodyLength() < kFileSizeOffset + 4) {
+        restoreRecording();
+        return false;
+    }
+    const uint32_t fileSize = ReadLe32(LogBody() + kFileSizeOffset);
+    if (fileSize == 0) {
+        showError("Debug File appears empty?");
+        restoreRecording();
+        return false;
+    }
+    const uint32_t blocks = fileSize / kBlockSize + (fileSize % kBlockSize != 0 ? 1 : 0);
+    if (progress) progress->SetRange(0, ProgressValue(blocks, blocks));
+
+    std::FILE* file = path ? std::fopen(path, "w+b") : nullptr;
+    if (!file) {
+        restoreRecording();
+        return false;
+    }
+    // Unbuffered: each block goes to the system at once, so a failed write
+    // shows at that block (not at the close), and no buffer is allocated.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+
+    // The handheld's COM6 is its fast internal link: the rate stays.
+    char pcPortName[kPortNameSize];
+    GetPortName(pcPortName);
+    const bool raiseRate = !(m_variant == Variant::Handheld && std::strstr(pcPortName, "COM6"));
+    const int previousRate = m_port.BaudRate();
+    if (raiseRate) ChangeBaudRate(kTransferRate);
+
+    // Ends the transfer early: stop the stream, switch recording on again,
+    // close the file and take the link back to its earlier rate.
+    const auto abandon = [&] {
+        SendCommand("unlogall\r\n");
+        restoreRecording();
+        std::fclose(file);
+        if (raiseRate) ChangeBaudRate(previousRate);
+    };
+
+    SendCommand("log filetransferb\r\n");
+    uint32_t lastBlockAt = Clock().GetTickCount();
+    const uint32_t progressStep = blocks / 10 > 0 ? blocks / 10 : 1;
+    // Blocks 0 .. whole-1 are all in the file. The receiver streams them in
+    // order, so the file is complete when this reaches N; a block lost on
+    // the way keeps it below N, and the download then ends in the time-out.
+    uint32_t whole = 0;
+
+    while (whole < blocks) {
+        // Each block goes to its own place in the file. Blocks beyond the
+        // last, blocks whose data would pass the announced size and blocks
+        // whose length field exceeds their frame are left out.
+        while (whole < blocks && ReadLog(0) && GetLogMessageId() == logid::FileTransfer) {
+            lastBlockAt = Clock().GetTickCount();
+            const size_t bodyLength = LogBodyLength();
+            if (bodyLength < kBlockFieldsSize) continue;
+            const uint8_t* body = LogBody();
+            const uint32_t number = ReadLe32(body);
+            const uint32_t length = ReadLe32(body + 4);
+            if (number >= blocks || length > bodyLength - kBlockFieldsSize || length > kBlockSize) continue;
+            const uint64_t offset = uint64_t{number} * kBlockSize;
+            if (offset + length > fileSize) continue;
+
+            size_t written = 0;
+            int error = 0;
+            if (!SeekTo(file, offset)) {
+                error = errno;
+            } else {
+                errno = 0;
+                written = std::fwrite(body + kBlockFieldsSize, 1, length, file);
+                error = errno;
+            }
+            if (written < length) {
+                abandon();
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "File write error.\r\n Last Error:%d\r\n Bytes Written: %d\r\nExpected to be Written: %d",
+                              error, static_cast<int>(written), static_cast<int>(length));
+                showError(text);
+                return false;
+            }
+            const uint64_t expected = fileSize - offset < kBlockSize ? fileSize - offset : kBlockSize;
+            if (number == whole && length == expected) ++whole;
+            if (progress && number % progressStep == 0) progress->SetPosition(ProgressValue(number, blocks));
+        }
+        if (whole >= blocks) break;
+        if (Clock().GetTickCount() - lastBlockAt > kBlockTimeoutMs) {
+            abandon();
+            showError("Timeout encountered.");
+            return false;
+        }
+    }
+
+    std::fclose(file);
+    if (raiseRate) ChangeBaudRate(previousRate);
+    restoreRecording();
+    if (progress) progress->SetPosition(ProgressValue(blocks, blocks));
+    return true;
+}
+
+} // namespace qvr

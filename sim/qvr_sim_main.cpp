@@ -1,0 +1,89 @@
+// qvr-sim: a simulated receiver on a pseudo-terminal, for trying the tool
+// without a receiver. Prints the pty's path on the first line of stdout.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <unistd.h>
+
+#include "PtyRunner.h"
+#include "SimUnit.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void OnSignal(int) { g_stop = true; }
+
+int Usage(FILE* out, int status) {
+    std::fprintf(out,
+                 "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH]\n"
+                 "       qvr-sim --list-presets\n"
+                 "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
+                 "printed on the first line. --link also makes a symbolic link to it.\n");
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string preset = "uhf", port = "COM1", link;
+    int baud = 9600;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--preset" && hasValue) preset = argv[++i];
+        else if (arg == "--baud" && hasValue) baud = std::atoi(argv[++i]);
+        else if (arg == "--receiver-port" && hasValue) port = argv[++i];
+        else if (arg == "--link" && hasValue) link = argv[++i];
+        else if (arg == "--list-presets") {
+            for (const auto& p : qvr::sim::Presets()) std::printf("%-10s %s\n", p.name, p.description);
+            return 0;
+        } else if (arg == "--help" || arg == "-h") {
+            return Usage(stdout, 0);
+        } else {
+            std::fprintf(stderr, "qvr-sim: unknown or incomplete argument: %s\n", arg.c_str());
+            return Usage(stderr, 2);
+        }
+    }
+    if (port != "COM1" && port != "COM2" && port != "COM3") {
+        std::fprintf(stderr, "qvr-sim: --receiver-port must be COM1, COM2 or COM3, not %s\n", port.c_str());
+        return 2;
+    }
+    static constexpr int kRates[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400};
+    bool rateOk = false;
+    for (int r : kRates) rateOk |= r == baud;
+    if (!rateOk) {
+        std::fprintf(stderr, "qvr-sim: --baud must be one of 4800 9600 19200 38400 57600 115200 230400\n");
+        return 2;
+    }
+    auto unit = qvr::sim::MakePreset(preset, baud, port);
+    if (!unit) {
+        std::fprintf(stderr, "qvr-sim: unknown preset %s (see --list-presets)\n", preset.c_str());
+        return 2;
+    }
+    qvr::sim::PtyRunner runner(unit->receiver);
+    if (!runner.Open()) {
+        std::fprintf(stderr, "qvr-sim: %s\n", runner.Error().c_str());
+        return 1;
+    }
+    if (!link.empty()) {
+        unlink(link.c_str());
+        if (symlink(runner.Path().c_str(), link.c_str()) != 0) {
+            std::fprintf(stderr, "qvr-sim: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+            return 1;
+        }
+    }
+    std::printf("%s\n", runner.Path().c_str());
+    std::fflush(stdout);
+    std::fprintf(stderr, "qvr-sim: preset %s, receiver port %s at %d baud; Ctrl+C ends it\n", preset.c_str(),
+                 port.c_str(), baud);
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    runner.Run(g_stop);
+    if (!link.empty()) unlink(link.c_str());
+    return 0;
+}

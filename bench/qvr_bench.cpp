@@ -7,9 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "GsmUpgrade.h"
 #include "MAReceiver.h"
+#include "SimAuxPort.h"
 #include "SimDebugFile.h"
+#include "SimGsmModule.h"
+#include "SimAuxPort.h"
 #include "SimReceiver.h"
+#include "SimUhfRadio.h"
+#include "UhfUpgrade.h"
 #include "VirtualLink.h"
 
 using namespace qvr;
@@ -92,6 +98,117 @@ bool DebugDownloadScenario() {
     return true;
 }
 
+// A 100 kB GSM applet (102400 bytes, 410 pieces) sent over the bridge at
+// 115200 baud. The time runs from the write of the begin message to the
+// write of the commit; the line's share of it is every byte of the begin,
+// the info and its verify, and of each piece (header and data) and its
+// 20-byte verify, at 10 bit times each.
+bool GsmAppletScenario() {
+    constexpr size_t kSize = 100 * 1024;
+    sim::SimReceiver receiver;
+    sim::SimAuxPort aux(receiver);
+    sim::SimGsmModule module;
+    aux.AttachDevice(&module);
+    sim::VirtualLink link(receiver);
+    PlatformServices services;
+    services.clock = &link.Clock();
+    services.serial = &link.Device();
+    services.trace = &NullTrace();
+    MAReceiver ma(Variant::Desktop, services);
+    if (!ma.Connect("COM1")) return false;
+    ma.Peripheral().kind = kPeripheralGsm;
+    ma.Peripheral().gsm.moduleKind = kGsmModuleNokia;
+
+    std::vector<uint8_t> applet(kSize);
+    for (size_t i = 0; i < kSize; ++i) applet[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::temp_directory_path(ec) /
+        ("qvr_bench_NokiaBridge_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".jar");
+    if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
+        std::fwrite(applet.data(), 1, applet.size(), file);
+        std::fclose(file);
+    }
+    UpgradeProgress progress;
+    GsmUpgradeEngine engine(ma, progress, SilentOperator(), &link.Device(), &link.Clock(), &NullTrace());
+    const bool ok = engine.StartGsmUpgrade(path.string().c_str());
+    std::filesystem::remove(path, ec);
+
+    const std::vector<uint8_t> begin = sim::SimGsmModule::Message(18, 0, {});
+    const std::vector<uint8_t> commit = sim::SimGsmModule::Message(14, 0, {});
+    sim::SimTime began = sim::kNever, committed = sim::kNever;
+    for (const auto& e : link.Record().Entries()) {
+        if (e.kind != sim::Transcript::Kind::HostSent) continue;
+        if (began == sim::kNever && e.bytes == begin) began = e.at;
+        if (e.bytes == commit) committed = e.at;
+    }
+    if (!ok || module.Image() != applet || began == sim::kNever || committed == sim::kNever) {
+        std::fprintf(stderr, "GSM applet upgrade failed\n");
+        return false;
+    }
+    const size_t pieces = (kSize + 249) / 250;
+    const size_t lineBytes = 20 + 32 + 20 + kSize + pieces * (20 + 20);
+    const double line = static_cast<double>(lineBytes) * 10.0 / 115200.0;
+    Figure("gsm_applet_100kB_line_ratio", static_cast<double>(committed - began) / 1e9 / line, "ratio");
+    return true;
+}
+
+// A UHF radio firmware upgrade of a 132 x 1000-byte image after a connect
+// and radio retrieval: flash loader, erase and programming in virtual time
+// (uhf_upgrade_total_virtual_s is StartUhfUpgrade from call to return). The
+// programming phase runs from the first program message written to the
+// end-of-programming message; the line needs 135 bytes of 10 bit times at
+// 38400 baud per message (134 bytes out, the ACK back).
+bool UhfUpgradeScenario() {
+    constexpr size_t kMessages = 1000;
+    sim::SimReceiver receiver;
+    sim::SimAuxPort aux(receiver);
+    sim::SimUhfRadio radio;
+    aux.AttachDevice(&radio);
+    sim::VirtualLink link(receiver);
+    PlatformServices services;
+    services.clock = &link.Clock();
+    services.serial = &link.Device();
+    services.trace = &NullTrace();
+    MAReceiver ma(Variant::Desktop, services);
+    if (!ma.Connect("COM1")) return false;
+    ma.SendCommand("comvout aux on\r\n");
+    ma.SendCommand("log passauxb onnew\r\n");
+    if (!ma.DetectUhfRadio()) return false;
+
+    std::vector<uint8_t> image(kMessages * UhfUpgradeEngine::kProgramDataSize);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + i / 256);
+    std::error_code ec;
+    const std::filesystem::path path = std::filesystem::temp_directory_path(ec) /
+        ("qvr_bench_uhf_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".sfo");
+    if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
+        std::fwrite(image.data(), 1, image.size(), file);
+        std::fclose(file);
+    }
+    UpgradeProgress progress;
+    UhfUpgradeEngine engine(ma, progress, &link.Device(), &link.Clock(), &NullTrace());
+    const sim::SimTime begin = link.Virtual().Now();  // the upgrade alone, from the flash loader's entry
+    const bool ok = engine.StartUhfUpgrade(path.string().c_str());
+    const sim::SimTime end = link.Virtual().Now();
+    link.AdvanceTo(end + sim::Ms(100));
+    std::filesystem::remove(path, ec);
+
+    sim::SimTime first = 0, last = 0;
+    for (const auto& e : link.Record().Entries()) {
+        if (e.kind != sim::Transcript::Kind::HostSent || e.bytes.empty() || e.bytes[0] != 0x50) continue;
+        if (e.bytes.size() == UhfUpgradeEngine::kProgramMessageSize && first == 0) first = e.at;
+        if (e.bytes.size() == 6) last = e.at;
+    }
+    if (!ok || radio.Image() != image || first == 0 || last <= first) {
+        std::fprintf(stderr, "uhf upgrade failed\n");
+        return false;
+    }
+    const double lineSeconds = static_cast<double>(kMessages) * (UhfUpgradeEngine::kProgramMessageSize + 1) * 10.0 /
+                               UhfUpgradeEngine::kFlashBaud;
+    Figure("uhf_program_line_ratio", static_cast<double>(last - first) / 1e9 / lineSeconds, "ratio");
+    Figure("uhf_upgrade_total_virtual_s", static_cast<double>(end - begin) / 1e9, "s");
+    return true;
+}
+
 } // namespace
 
 int main() {
@@ -105,6 +222,8 @@ int main() {
     const ConnectResult none = TimeConnect(230400);
     Figure("connect_not_found_virtual_s", none.virtualSeconds, "s");
     DebugDownloadScenario();
+    UhfUpgradeScenario();
+    GsmAppletScenario();
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Figure("bench_wall_s", wall, "s");

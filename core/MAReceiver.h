@@ -92,9 +92,132 @@ public:
     bool DeleteDebugFile();
     bool DownloadDebugFile(const char* path, IProgressSink* progress);
 
+    // --- data refresh (MAReceiverRefresh.cpp)
+    // Reads everything the pages show, finds the radio and fills the record.
+    // A null status sink means the one the object was given. On the handheld
+    // infoRead tells whether the identity was read.
+    bool UpdateAllData(ReceiverData& record, IStatusSink* status, bool* infoRead = nullptr);
+    bool UpdateDeviceInfo(IStatusSink* status);
+    bool WriteUserInfoPeripheral();
+    bool WritePeripheralPlaceholder(bool placeholder);
+    void SetRadioRemovalConfirmed(bool flag);
+    bool RadioRemovalConfirmed() const { return m_radioRemovalConfirmed != 0; }
+
     // --- UHF radio (MAReceiverUhf*.cpp)
+    // The radio's "SL" commands travel in "sendhex" lines; its answer is the
+    // first pass-through log that follows. Queries purge first and leave
+    // their output zero or empty when they fail. Frequencies in MHz.
+    static constexpr size_t kUhfMenuTextSize = 2048;
+    static constexpr size_t kCenterMessageSize = 256;
+    // Connect-time retrieval into the UHF block (the caller has switched the
+    // AUX supply on and started the pass-through log). Sets the peripheral
+    // kind to 1 when a radio answered. A null status goes to the receiver
+    // object's status sink.
+    bool DetectUhfRadio(IStatusSink* status = nullptr);
+    // Band limits of range 1 or 2, snapped to a whole kHz; other ranges fail
+    // at once.
+    bool QueryLowerLimit(int range, double* mhz);
+    bool QueryUpperLimit(int range, double* mhz);
+    bool QueryCenterFrequency(double* mhz);
+    bool QueryCurrentFrequency(double* mhz);
+    bool QueryFirmwareVersion(char* text, size_t size);
+    bool QueryTxPower(char* text, size_t size);
+    bool QueryModuleName(char* text, size_t size);
+    // Handheld radio page: "SL%D?", "SL@S?" (3 for "ERROR"), "SL@S=n".
+    bool QueryDeviceText(char* text, size_t size);
+    bool QueryProtocolMode(int* mode);
+    bool SetProtocolMode(int mode);
+    // Channel spacing in hertz from the radio menu, -1 when not found.
+    int ReadChannelSpacing();
+    // True when the radio menu shows error correction on.
+    bool ReadFecSetting();
+    // Flips error correction through the menu and power-cycles the radio.
+    bool ToggleFec();
+    bool SetCurrentFrequency(double mhz);
+    // Milliwatts as decimal digits. False (nothing sent) only for a text too
+    // long for one "sendhex" line.
+    bool SetTxPower(const char* milliwatts);
+    bool StoreRadioSettings();
+    // Validates the text (first failed rule in the message, at most
+    // messageSize - 1 characters) and types it into the radio's service menu
+    // over the AUX bridge at 9600 baud. The receiver stays bridged.
+    bool SetCenterFrequency(const char* text, char* message, size_t messageSize);
+    template <size_t N>
+    bool SetCenterFrequency(const char* text, char (&message)[N]) { return SetCenterFrequency(text, message, N); }
+    // Starts the radio's flash loader and bridges the PC port to it at 38400.
+    bool EnterFlashLoader();
+    // A band limit moved to a whole kHz where at most three 6.25 kHz steps
+    // get there (raised first, then lowered); otherwise the value as read.
+    static double SnapBandLimit(double mhz);
+    // A frequency in MHz as whole hertz (the nearest: a typed 512.1125 is
+    // 512112500 Hz, though 512.1125 x 1000000 is a little below that in
+    // binary floating point).
+    static int64_t FrequencyHz(double mhz);
+    // The radio's number format: leading blanks, an optional sign, digits,
+    // a decimal point and digits (no exponent); reads at most maxChars
+    // characters and stops at the first other one. No number reads as 0.
+    static double ReadDecimal(const char* text, size_t maxChars = SIZE_MAX);
+    static long ReadInteger(const char* text, size_t maxChars = SIZE_MAX);
 
     // --- GSM module (MAReceiverGsm*.cpp)
+    // Applet requests travel in "sendhex" lines of at most 246 data bytes;
+    // replies are collected from the pass-through log into 1024 bytes.
+    static constexpr size_t kAppletReplyCapacity = 1024;
+    static constexpr size_t kMaxSendHexData = 246;
+    // The longest AT command: with its "\r\n" it fills one "sendhex" line.
+    static constexpr size_t kMaxAtCommandLength = kMaxSendHexData - 2;
+    // Sends the header in one "sendhex" line and the payload, if any, in a
+    // second. A payload that does not fit one line is refused: false and
+    // nothing sent.
+    bool SendAppletMessage(const AppletMessage& message);
+    // Collects one applet reply from the pass-through log: true when a reply
+    // header arrived, even if its payload stayed incomplete; false for no
+    // reply, a reply without the magic or shorter than a header, or one
+    // announcing more payload than the capacity.
+    bool ReadAppletReply(uint8_t* buffer, size_t capacity, uint32_t* replyType, size_t* received, uint32_t limitMs,
+                         bool noLimit = false);
+    // Looks a key up in a reply of items "KEY:VALUE" ended by a terminator
+    // ('+' or '\n'). The key matches only where an item begins (at the start
+    // or right after a terminator). True when the value is not empty; the
+    // value is cut to its buffer.
+    static bool LookupValue(const char* reply, size_t count, const char* key, char terminator, char* value,
+                            size_t valueSize);
+    // Module information (request 16) into the block's six identity texts.
+    bool QueryModuleInfo(GsmBlock* block);
+    // Signal level (request 21) as text; "0" when it could not be read.
+    bool QuerySignalLevel(char* output, size_t outputSize);
+    // "AT+CREG?": the registration state, kRegistrationNotRead when there is
+    // no GSM module or no usable answer.
+    int QueryRegistration();
+    // Connect-time identification and retrieval (the pass-through log must
+    // be running). Sets the peripheral kind to 2 when a module answered.
+    // A null status goes to the receiver object's status sink.
+    bool DetectGsmModule(IStatusSink* status = nullptr);
+    // Request 39 with "socket://SITE:80": the module's answer or an error
+    // text in the output; true when the module answered.
+    bool TestTcpConnection(const char* site, char* output, size_t outputSize);
+    // One AT command through AuxExchange. A command longer than
+    // kMaxAtCommandLength is refused (false, nothing sent, empty reply,
+    // *tooLong = GsmField::AtCommand).
+    bool ExchangeAtCommand(char* command, size_t commandSize, char* reply, size_t replySize,
+                           GsmField* tooLong = nullptr);
+
+    // --- GSM settings records (MAReceiverGsmRecords.cpp)
+    // Replies of requests 25 and 30 into a record (cleared first).
+    static void ParseBearerSettings(const char* reply, size_t count, BearerRecord* record);
+    static void ParseNtripSettings(const char* reply, size_t count, NtripSourceRecord* record);
+    bool ReadBearerSettings(BearerRecord* record);
+    bool ReadNtripSettings(NtripSourceRecord* record);
+    // The writes are true when the applet accepted them (reply type 2). A
+    // payload too long for one "sendhex" line is refused before anything is
+    // sent: false, with the longest text of the request in *tooLong.
+    bool WriteGprsSettings(const BearerRecord* record, GsmField* tooLong = nullptr);
+    bool WriteCsdSettings(const BearerRecord* record, GsmField* tooLong = nullptr);
+    bool WriteAuthenticationSettings(const BearerRecord* record, GsmField* tooLong = nullptr);
+    // 0 (GPRS) or 1 (CSD); other values are refused and nothing is sent.
+    bool SetDefaultConnection(int value);
+    bool ClearBearer();
+    bool WriteNtripSettings(const NtripSourceRecord* record, GsmField* tooLong = nullptr);
 
     // --- state
     Variant GetVariant() const { return m_variant; }
@@ -132,6 +255,32 @@ private:
     ReceiverInfo m_receiverInfo = {};
     uint8_t m_radioRemovalConfirmed = 0;
     uint8_t m_extLevels[kExtLevelsSize] = {};
+
+    // --- GSM module helpers (MAReceiverGsm*.cpp)
+    // Purges nothing: sends the request and collects its reply (NUL added
+    // after the received bytes). False when the request was refused or no
+    // reply header came.
+    bool AppletRequest(const AppletMessage& request, uint32_t limitMs, uint8_t (&reply)[kAppletReplyCapacity + 1],
+                       uint32_t* replyType, size_t* received);
+    // A text request that must be answered with reply type 2.
+    bool AppletWrite(uint32_t type, const char* payload, uint32_t limitMs);
+
+    // --- UHF radio helpers (MAReceiverUhf*.cpp)
+    // Sends the bytes to the radio in one "sendhex" line (SendCommand);
+    // false when they do not fit one line (nothing sent).
+    bool SendToRadio(const uint8_t* bytes, int count);
+    bool SendToRadio(const char* text);
+    // The radio exchange: the text to the radio, then one ReadLog within
+    // waitMs. True when that log is a pass-through log; its bytes are then
+    // *reply (inside the log buffer, valid until the next read) and *count.
+    bool RadioExchange(const char* text, uint32_t waitMs, const uint8_t** reply, size_t* count);
+    // Purge, exchange (500 ms) and the reply as text (cut to size).
+    bool QueryText(const char* command, char* text, size_t size);
+    // Purge, exchange (500 ms) and the first 10 characters as a number.
+    bool QueryNumber(const char* command, double* mhz);
+    // Appends the bytes of pass-through logs to the menu text until no log
+    // arrives within limitMs; returns the length (at most the buffer size).
+    size_t CollectMenuText(char (&text)[kUhfMenuTextSize + 1], uint32_t limitMs);
 };
 
 } // namespace qvr

@@ -44,4 +44,12 @@ struct PeripheralBlock {
     GsmBlock gsm;
 };
 
+// The copy of the receiver's data that the pages read, filled once per
+// connection by the data refresh.
+struct ReceiverData {
+    ReceiverInfo info;
+    PeripheralBlock peripheral;
+    AudioSettings audio;
+};
+
 } // namespace qvr

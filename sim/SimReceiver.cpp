@@ -298,7 +298,7 @@ void SimReceiver::InstallBasicCommands() {
         const std::string port = portGiven ? t[1] : m_config.port;
         std::string mode;
         for (size_t i = portGiven ? 2 : 1; i < t.size(); ++i) mode += (mode.empty() ? "" : " ") + t[i];
-        m_interfaceModes[port] = mode;
+        m_interfaceModes[Lower(port)] = mode;  // port names are not case-sensitive
         return true;
     });
     OnCommand("unlogall", [this](const Tokens&, Reply&) {

@@ -243,3 +243,72 @@ TEST(NoAllocation, DebugFileDownload) {
     unlink(path);
     rmdir(dirName);
 }
+
+// ---------------------------------------------------------------- GSM module
+
+#include "SimAuxPort.h"
+#include "SimGsmModule.h"
+
+TEST(NoAllocation, GsmModuleOperations) {
+    sim::SimReceiver receiver;
+    sim::SimAuxPort aux(receiver);
+    sim::SimGsmModule module;
+    aux.AttachDevice(&module);
+    sim::VirtualLink link(receiver);
+    PausedDevice device(link.Device());
+    MAReceiver ma(Variant::Desktop, PlatformServices{&link.Clock(), &device, &NullTrace(), nullptr});
+    NtripSourceRecord ntrip{};
+    std::snprintf(ntrip.casterAddress, sizeof ntrip.casterAddress, "caster.example.net");
+    std::snprintf(ntrip.mountPoint, sizeof ntrip.mountPoint, "MOUNT");
+    ntrip.port = 2101;
+
+    Counting counting;
+    ASSERT_TRUE(ma.Port().Open("COM1", 9600));
+    ma.SendCommand("log passauxb onnew\r\n");
+    EXPECT_TRUE(ma.DetectGsmModule());
+    EXPECT_EQ(ma.QueryRegistration(), 1);
+    EXPECT_TRUE(ma.WriteNtripSettings(&ntrip));
+    ma.SendCommand("log passauxb onnew\r\n");
+    EXPECT_TRUE(ma.WriteGprsSettings(&ma.Peripheral().bearer));
+    EXPECT_FALSE(ma.SetDefaultConnection(2));
+    char output[256];
+    EXPECT_TRUE(ma.TestTcpConnection("example.com", output, sizeof output));
+    char command[16] = "AT+CSQ";
+    char reply[512];
+    EXPECT_TRUE(ma.ExchangeAtCommand(command, sizeof command, reply, sizeof reply));
+    EXPECT_EQ(counting.Allocations(), 0);
+}
+
+#include "SimUhfRadio.h"
+
+TEST(NoAllocation, UhfRadioOperations) {
+    for (Variant variant : {Variant::Desktop, Variant::Handheld}) {
+        sim::SimReceiver receiver;
+        sim::SimAuxPort aux(receiver);
+        sim::UhfRadioConfig config;
+        config.busy = true;  // the interrupt, the power cycle and the warning too
+        sim::SimUhfRadio radio(config);
+        aux.AttachDevice(&radio);
+        sim::VirtualLink link(receiver);
+        PausedDevice device(link.Device());
+        MAReceiver ma(variant, PlatformServices{&link.Clock(), &device, &NullTrace(), nullptr});
+
+        Counting counting;
+        ASSERT_TRUE(ma.Connect("COM1"));
+        ma.SendCommand("comvout aux on\r\n");
+        ma.SendCommand("log passauxb onnew\r\n");
+        EXPECT_TRUE(ma.DetectUhfRadio());
+        EXPECT_TRUE(ma.SetCurrentFrequency(450.0125));
+        EXPECT_TRUE(ma.SetTxPower("200"));
+        EXPECT_FALSE(ma.SetTxPower("5555555555555555555555555555555555555555555555555555555555555555555555555555555555"
+                                   "5555555555555555555555555555555555555555555555555555555555555555555555555555555555"
+                                   "5555555555555555555555555555555555555555555555555555555555555555555555555555555555"));
+        ma.StoreRadioSettings();
+        ma.ToggleFec();
+        ma.ReadChannelSpacing();
+        char message[MAReceiver::kCenterMessageSize];
+        EXPECT_FALSE(ma.SetCenterFrequency("450.003", message));
+        EXPECT_TRUE(ma.SetCenterFrequency("450.00625", message));
+        EXPECT_EQ(counting.Allocations(), 0);
+    }
+}

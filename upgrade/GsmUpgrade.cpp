@@ -1,0 +1,334 @@
+#include "GsmUpgrade.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+namespace qvr {
+
+namespace {
+
+constexpr uint32_t kResendPauseMs = 200;
+constexpr uint32_t kAfterCommitMs = 1000;
+constexpr uint32_t kCommitPollMs = 1000;
+constexpr uint32_t kCleanupStepMs = 1000;
+
+const char* const kSuccessText = "Upgrade Successful!";
+const char* const kFailureText =
+    "Upgrade was not successful. Verify radio operation and contact a service depot for assistance.";
+
+bool Exists(const char* path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(path), error);
+}
+
+} // namespace
+
+GsmUpgradeEngine::GsmUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progress, IOperator& ui,
+                                   ISerialDevice* serial, IClock* clock, ITrace* trace)
+    : m_receiver(receiver),
+      m_progress(progress),
+      m_ui(ui),
+      m_device(serial),
+      m_clock(clock ? *clock : receiver.Port().Clock()),
+      m_trace(trace ? trace : receiver.Port().Trace()) {
+    if (!m_device) {
+        m_ownedDevice = CreateSystemSerialDevice();
+        m_device = m_ownedDevice.get();
+    }
+}
+
+GsmUpgradeEngine::~GsmUpgradeEngine() {
+    if (m_ownedDevice && m_ownedDevice->IsOpen()) m_ownedDevice->Close();
+}
+
+bool GsmUpgradeEngine::CheckAppletFile(const char* path, int moduleKind, const char** message) {
+    const auto fail = [message](const char* text) {
+        if (message) *message = text;
+        return false;
+    };
+    if (message) *message = nullptr;
+    if (!path || path[0] == '\0' || !Exists(path))
+        return fail("The specified upgrade file does not seem to exist. Please reselect and try again.");
+    if (moduleKind == kGsmModuleSiemens && !std::strstr(path, "SiemensBridge.jar"))
+        return fail("Your GSM module appears to contain a Siemens module, but you are attempting to upgrade it with "
+                    "the wrong midlet. Please Select a SiemensBridge.jar midlet.");
+    if (moduleKind == kGsmModuleNokia && !std::strstr(path, "NokiaBridge.jar"))
+        return fail("Your GSM module appears to contain a Nokia module, but you are attempting to upgrade it with "
+                    "the wrong midlet. Please Select a NokiaBridge.jar midlet.");
+    if (moduleKind == kGsmModuleUnknown)
+        return fail("Upgrades cannot continue because your GSM module cannot be determined. Please try reconnecting.");
+    if (!std::strstr(path, ".jar") && !std::strstr(path, ".JAR"))
+        return fail("You must select a valid GSM applet upgrade file.");
+    return true;
+}
+
+uint32_t GsmUpgradeEngine::FileChecksum(const uint8_t* bytes, size_t count) { return AppletChecksum(bytes, count); }
+
+bool GsmUpgradeEngine::StartGsmUpgrade(const char* path) {
+    m_progress.Clear();
+    m_closeRequested = false;
+    const Outcome outcome = Run(path);
+    const bool result = outcome == Outcome::Succeeded;
+    m_progress.SetEnded(result);
+    // An upgrade that reached its end has told the operator its outcome;
+    // the receiver stays bridged, so the program closes.
+    if (outcome == Outcome::Succeeded || outcome == Outcome::Failed) {
+        m_closeRequested = true;
+        if (m_closeRequest) m_closeRequest();
+    }
+    return result;
+}
+
+bool GsmUpgradeEngine::ReadImage(const char* path) {
+    m_image.clear();
+    if (!path) return false;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return false;
+    bool ok = std::fseek(file, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(file) : -1;
+    ok = ok && size > 0 && std::fseek(file, 0, SEEK_SET) == 0;
+    if (ok) {
+        m_image.resize(static_cast<size_t>(size));
+        ok = std::fread(m_image.data(), 1, m_image.size(), file) == m_image.size();
+    }
+    std::fclose(file);
+    if (!ok) m_image.clear();
+    return ok;
+}
+
+GsmUpgradeEngine::Outcome GsmUpgradeEngine::Run(const char* path) {
+    if (!ReadImage(path)) {
+        TraceF(m_trace, "GSM upgrade - the applet file cannot be read or is empty.\n");
+        return Outcome::EndedEarly;
+    }
+    m_moduleKind = m_receiver.Peripheral().gsm.moduleKind;
+    if (!m_receiver.OpenAuxBridge(kLinkRate)) {
+        TraceF(m_trace, "GSM upgrade - no radio known, the bridge was not opened.\n");
+        return Outcome::EndedEarly;
+    }
+    m_receiver.Disconnect();
+    char portName[MAReceiver::kPortNameSize];
+    m_receiver.GetPortName(portName);
+    if (!OpenFlashPort(portName, kLinkRate)) {
+        TraceF(m_trace, "GSM upgrade - cannot open %s.\n", portName);
+        return Outcome::EndedEarly;
+    }
+    m_progress.SetStatusText("Beginning upgrade...");
+    return Transfer();
+}
+
+bool GsmUpgradeEngine::OpenFlashPort(const char* portName, int baudRate) {
+    if (m_device->IsOpen()) m_device->Close();
+    m_count = 0;
+    if (!m_device->Open(portName)) return false;
+    m_device->FetchLineSettings();
+    if (!m_device->ApplyLineSettings(baudRate)) {
+        m_device->Close();
+        return false;
+    }
+    return true;
+}
+
+bool GsmUpgradeEngine::SendAppletMessage(const AppletMessage& message) {
+    if (!m_device->IsOpen() || message.length > kAppletMaxPayload) return false;
+    uint8_t header[kAppletHeaderSize];
+    message.WriteHeader(header);
+    size_t written = 0;
+    bool ok = m_device->Write(header, sizeof header, &written) && written == sizeof header;
+    if (ok && message.length > 0)
+        ok = m_device->Write(message.payload, message.length, &written) && written == message.length;
+    return ok;
+}
+
+int GsmUpgradeEngine::ReadLink(uint32_t timeoutMs) {
+    // Bytes are left in the driver rather than dropped when the buffer
+    // could not take a whole read.
+    if (m_count + kLinkReadSize >= kLinkBufferSize) {
+        TraceF(m_trace, "Buffer full!!!\n");
+        m_clock.Sleep(timeoutMs);
+        return 0;
+    }
+    size_t got = 0;
+    if (!m_device->IsOpen() || !m_device->Read(m_buffer + m_count, 1, timeoutMs, &got)) {
+        m_clock.Sleep(timeoutMs);  // a broken link must not make the waits spin
+        return 0;
+    }
+    if (got == 1) {
+        size_t more = 0;
+        if (m_device->Read(m_buffer + m_count + 1, kLinkReadSize - 1, 0, &more)) got += std::min(more, kLinkReadSize - 1);
+    }
+    m_count += got;
+    return static_cast<int>(got);
+}
+
+bool GsmUpgradeEngine::TakeMessage(LinkMessage* message) {
+    static constexpr uint8_t kMagicBytes[4] = {0xBB, 0x88, 0x33, 0x11};
+    for (;;) {
+        if (m_count < kAppletHeaderSize) return false;
+        size_t at = 0;
+        while (at + 4 <= m_count && std::memcmp(m_buffer + at, kMagicBytes, 4) != 0) ++at;
+        if (at + 4 > m_count) {
+            // No message begins here: keep only the last bytes, which may
+            // be the start of a magic still arriving.
+            std::memmove(m_buffer, m_buffer + m_count - 3, 3);
+            m_count = 3;
+            return false;
+        }
+        if (at > 0) {
+            // What comes before a magic belongs to no message.
+            std::memmove(m_buffer, m_buffer + at, m_count - at);
+            m_count -= at;
+        }
+        if (m_count < kAppletHeaderSize) return false;
+        const AppletHeader header = ReadAppletHeader(m_buffer);
+        if (header.length > kMaxLinkPayload) {
+            // A length no message of this link can have: not a header.
+            std::memmove(m_buffer, m_buffer + 1, m_count - 1);
+            m_count -= 1;
+            continue;
+        }
+        const size_t end = kAppletHeaderSize + header.length;
+        if (m_count < end) return false;  // wait for the rest
+        if (message) {
+            message->type = header.type;
+            message->length = header.length;
+            message->extra = header.extra;
+            message->checksum = header.checksum;
+            const size_t n = std::min<size_t>(header.length, sizeof message->text - 1);
+            std::memcpy(message->text, m_buffer + kAppletHeaderSize, n);
+            message->text[n] = '\0';
+        }
+        std::memmove(m_buffer, m_buffer + end, m_count - end);
+        m_count -= end;
+        return true;
+    }
+}
+
+bool GsmUpgradeEngine::WaitForVerify(uint32_t sequence) {
+    const uint32_t start = m_clock.GetTickCount();
+    for (;;) {
+        LinkMessage message;
+        while (TakeMessage(&message)) {
+            switch (message.type) {
+            case applet::Verify:
+                TraceF(m_trace, "PACKET_TYPE_VERIFY found for packet ID  %d\n", static_cast<int>(message.extra));
+                if (message.extra == sequence) return true;
+                break;
+            case applet::Success:
+                TraceF(m_trace, "PACKET_TYPE_SUCCESS: %s\n", message.text);
+                if (m_committed) m_successSeen = true;
+                if (message.extra == sequence) return false;
+                break;
+            case applet::Error:
+                TraceF(m_trace, "PACKET_TYPE_ERROR: %s\n", message.text);
+                if (message.extra == sequence) return false;
+                break;
+            default:
+                break;  // not waited for: dropped
+            }
+        }
+        const uint32_t elapsed = m_clock.GetTickCount() - start;
+        if (elapsed >= kVerifyWaitMs) return false;
+        ReadLink(std::min(kReadTimeoutMs, kVerifyWaitMs - elapsed));
+    }
+}
+
+bool GsmUpgradeEngine::WaitForType(uint32_t type) {
+    if (type == applet::Success && m_successSeen) return true;
+    const uint32_t start = m_clock.GetTickCount();
+    for (;;) {
+        LinkMessage message;
+        while (TakeMessage(&message))
+            if (message.type == type) return true;
+        const uint32_t elapsed = m_clock.GetTickCount() - start;
+        if (elapsed >= kTypeWaitMs) return false;
+        ReadLink(std::min(kReadTimeoutMs, kTypeWaitMs - elapsed));
+    }
+}
+
+GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
+    const size_t size = m_image.size();
+    const uint32_t checksum = FileChecksum(m_image.data(), size);
+    const int pieces = static_cast<int>((size + kPieceSize - 1) / kPieceSize);
+    m_resends = 0;
+    m_committed = false;
+    m_successSeen = false;
+
+    AppletMessage message;
+    message.Build(applet::UpgradeBegin);
+    SendAppletMessage(message);
+    uint8_t info[12];
+    WriteLe32(info, kAppletMagic);
+    WriteLe32(info + 4, static_cast<uint32_t>(size));
+    WriteLe32(info + 8, checksum);
+    message.Build(applet::UpgradeInfo, info, sizeof info);
+    SendAppletMessage(message);
+    WaitForVerify(0);  // the module's answer to the info is not needed
+
+    char status[64];
+    for (int j = 0; j < pieces; ++j) {
+        std::snprintf(status, sizeof status, "Writing packet %d of %d", j, pieces);
+        m_progress.SetStatusText(status);
+        m_progress.SetPercent(static_cast<int32_t>(100LL * (j + 1) / pieces));
+        const size_t offset = static_cast<size_t>(j) * kPieceSize;
+        message.Build(applet::UpgradeData, m_image.data() + offset, std::min(kPieceSize, size - offset),
+                      static_cast<uint32_t>(j));
+        SendAppletMessage(message);
+        while (!WaitForVerify(static_cast<uint32_t>(j))) {
+            SendAppletMessage(message);
+            ++m_resends;
+            TraceF(m_trace, "Packet %d of %d resent. There have been #%d total resends.\n", j, pieces, m_resends);
+            m_clock.Sleep(kResendPauseMs);
+            if (m_resends > kMaxResends) {
+                TraceF(m_trace, "Upgrade terminating, too many resends, check connection.\n");
+                return Outcome::Abandoned;
+            }
+        }
+        TraceF(m_trace, "Successfully sent Packet %d of %d.\r", j, pieces);
+    }
+
+    message.Build(applet::UpgradeCommit);
+    SendAppletMessage(message);
+    m_committed = true;
+    WaitForVerify(0);
+    m_clock.Sleep(kAfterCommitMs);
+
+    m_progress.SetStatusText("Committing to flash.");
+    m_progress.SetPercent(0);
+    const uint32_t start = m_clock.GetTickCount();
+    for (;;) {
+        if (WaitForType(applet::Success)) break;
+        const uint32_t seconds = (m_clock.GetTickCount() - start) / 1000;
+        if (seconds > kSuccessLimitS) {
+            Finish(false);
+            return Outcome::Failed;
+        }
+        m_progress.SetPercent(static_cast<int32_t>(std::min<uint32_t>(10 * seconds, 100)));
+        m_clock.Sleep(kCommitPollMs);
+    }
+    if (m_moduleKind == kGsmModuleSiemens) {
+        m_progress.SetStatusText("Waiting for module cleanup.");
+        for (int k = 0; k < kCleanupSeconds; ++k) {
+            m_progress.SetPercent(100 * k / kCleanupSeconds);
+            m_clock.Sleep(kCleanupStepMs);
+        }
+    }
+    Finish(true);
+    return Outcome::Succeeded;
+}
+
+void GsmUpgradeEngine::Finish(bool success) {
+    if (success) {
+        m_progress.SetStatusText("Finished - Successful.");
+        m_ui.ShowMessage(kSuccessText, "Success", MessageIcon::None, MessageButtons::Ok);
+    } else {
+        m_progress.SetStatusText("Finished - There were errors.");
+        m_ui.ShowMessage(kFailureText, "Failure", MessageIcon::None, MessageButtons::Ok);
+    }
+    m_progress.SetStatusText("Finished.");
+    m_progress.SetPercent(100);
+}
+
+} // namespace qvr

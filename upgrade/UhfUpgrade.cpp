@@ -1,0 +1,266 @@
+#include "UhfUpgrade.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace qvr {
+
+namespace {
+
+constexpr uint8_t kEnquiry = 0x05;
+constexpr uint8_t kEnterLoader = 'H';
+constexpr uint8_t kStartProgramming = 'C';
+constexpr uint32_t kAckReadMs = 100;
+constexpr uint32_t kAckGiveUpMs = 3999;
+constexpr const char* kStars = "************************************************************";
+
+} // namespace
+
+UhfUpgradeEngine::UhfUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progress, ISerialDevice* device,
+                                   IClock* clock, ITrace* trace)
+    : m_receiver(receiver),
+      m_progress(progress),
+      m_ownedDevice(device ? nullptr : CreateSystemSerialDevice()),
+      m_device(device ? device : m_ownedDevice.get()),
+      m_clock(clock ? *clock : receiver.Port().Clock()),
+      m_trace(trace ? trace : receiver.Port().Trace()) {}
+
+UhfUpgradeEngine::~UhfUpgradeEngine() = default;
+
+// ---------------------------------------------------------------- messages
+
+uint8_t UhfUpgradeEngine::Checksum(const uint8_t* bytes, size_t count) {
+    uint8_t sum = 0;
+    for (size_t i = 0; i < count; ++i) sum = static_cast<uint8_t>(sum + bytes[i]);
+    return static_cast<uint8_t>(0x100 - sum);
+}
+
+void UhfUpgradeEngine::EraseMessage(uint8_t sector, uint8_t (&message)[4]) {
+    message[0] = 0x58;
+    message[1] = 0x01;
+    message[2] = sector;
+    message[3] = Checksum(message, 3);
+}
+
+void UhfUpgradeEngine::ProgramMessage(const uint8_t* data, uint8_t (&message)[kProgramMessageSize]) {
+    message[0] = 0x50;
+    std::memcpy(message + 1, data, kProgramDataSize);
+    message[kProgramMessageSize - 1] = Checksum(message, kProgramMessageSize - 1);
+}
+
+void UhfUpgradeEngine::EndOfProgrammingMessage(uint8_t (&message)[6]) {
+    message[0] = 0x50;
+    std::memset(message + 1, 0xFF, 4);
+    message[5] = Checksum(message, 5);
+}
+
+// ---------------------------------------------------------------- port
+
+void UhfUpgradeEngine::SetReason(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(m_reason, sizeof m_reason, format, args);
+    va_end(args);
+}
+
+bool UhfUpgradeEngine::OpenFlashPort(const char* portName, int baud) {
+    if (m_device->IsOpen()) m_device->Close();
+    if (!m_device->Open(portName)) {
+        TraceF(m_trace, "Cannot open %s for the flash loader. LastError = %d", portName, m_device->LastError());
+        SetReason("The serial port %s could not be opened for the upgrade.", portName);
+        return false;
+    }
+    m_device->FetchLineSettings();  // the other line settings stay as they are
+    if (!m_device->ApplyLineSettings(baud)) {
+        TraceF(m_trace, "Cannot set %s to %d baud for the flash loader. LastError = %d", portName, baud,
+               m_device->LastError());
+        SetReason("The serial port %s could not be set to %d baud for the upgrade.", portName, baud);
+        m_device->Close();
+        return false;
+    }
+    return true;
+}
+
+bool UhfUpgradeEngine::Send(const uint8_t* bytes, size_t count) {
+    size_t written = 0;
+    if (m_device->Write(bytes, count, &written) && written == count) return true;
+    TraceF(m_trace, "Error writing to the flash port. Last Error: %d", m_device->LastError());
+    return false;
+}
+
+size_t UhfUpgradeEngine::ReadAvailable(uint8_t* buffer, size_t capacity, uint32_t timeoutMs) {
+    // The time-out is an upper bound: the read returns with the first byte.
+    size_t first = 0;
+    if (capacity == 0 || !m_device->Read(buffer, 1, timeoutMs, &first) || first == 0) return 0;
+    size_t rest = 0;
+    if (capacity > 1 && !m_device->Read(buffer + 1, capacity - 1, 0, &rest)) rest = 0;
+    return 1 + rest;
+}
+
+bool UhfUpgradeEngine::ReadForAck() {
+    m_clock.Sleep(200);
+    const size_t n = ReadAvailable(m_readBuffer, sizeof m_readBuffer, kAckReadMs);
+    for (size_t i = 0; i < n && m_readBuffer[i] != 0; ++i)
+        if (m_readBuffer[i] == kAck) return true;
+    return false;
+}
+
+bool UhfUpgradeEngine::WaitForAck() {
+    const uint32_t start = m_clock.GetTickCount();
+    for (;;) {
+        const size_t n = ReadAvailable(m_readBuffer, 1023, kAckReadMs);
+        if (std::memchr(m_readBuffer, kAck, n)) return true;
+        if (m_clock.GetTickCount() - start > kAckGiveUpMs) return false;
+        m_clock.Sleep(100);
+    }
+}
+
+// ---------------------------------------------------------------- upgrade
+
+bool UhfUpgradeEngine::StartUhfUpgrade(const char* path) {
+    m_progress.Clear();
+    m_reason[0] = '\0';
+    const bool result = ReadFile(path) && FlashProcedure();
+    m_progress.SetEnded(result);
+    return result;
+}
+
+bool UhfUpgradeEngine::ReadFile(const char* path) {
+    m_image.reset();
+    m_imageSize = 0;
+    if (!path) path = "";
+    // Read only: the file is never written, and may well be read-only.
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) {
+        TraceF(m_trace, "Cannot open the UHF upgrade file %s.", path);
+        SetReason("The upgrade file %s could not be opened.", path);
+        return false;
+    }
+    long size = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+    if (size <= 0) {
+        std::fclose(file);
+        TraceF(m_trace, "The UHF upgrade file %s is empty or cannot be read.", path);
+        SetReason("The upgrade file %s is empty or cannot be read.", path);
+        return false;
+    }
+    // The loader takes whole program messages: a rest would be left out.
+    if (size % static_cast<long>(kProgramDataSize) != 0) {
+        std::fclose(file);
+        TraceF(m_trace, "The UHF upgrade file %s has %ld bytes, not a multiple of %u. Refused, nothing sent.", path,
+               size, static_cast<unsigned>(kProgramDataSize));
+        SetReason("The upgrade file is not a UHF radio firmware file: its size (%ld bytes) is not a multiple of "
+                  "%u bytes.",
+                  size, static_cast<unsigned>(kProgramDataSize));
+        return false;
+    }
+    m_image.reset(new (std::nothrow) uint8_t[static_cast<size_t>(size)]);
+    if (!m_image) {
+        std::fclose(file);
+        TraceF(m_trace, "No memory for the UHF upgrade file (%ld bytes).", size);
+        SetReason("There is not enough memory to read the upgrade file.");
+        return false;
+    }
+    std::rewind(file);
+    const size_t read = std::fread(m_image.get(), 1, static_cast<size_t>(size), file);
+    std::fclose(file);
+    if (read != static_cast<size_t>(size)) {
+        m_image.reset();
+        TraceF(m_trace, "Read %u of %ld bytes of the UHF upgrade file %s.", static_cast<unsigned>(read), size, path);
+        SetReason("The upgrade file %s could not be read.", path);
+        return false;
+    }
+    m_imageSize = static_cast<size_t>(size);
+    return true;
+}
+
+bool UhfUpgradeEngine::FlashProcedure() {
+    TraceF(m_trace, "%s", kStars);
+    TraceF(m_trace, "*                  Beginning FLASH update.                 *");
+    TraceF(m_trace, "%s", kStars);
+
+    if (!m_receiver.EnterFlashLoader()) {
+        SetReason("The radio's flash loader did not answer.");
+        return false;
+    }
+    m_receiver.Disconnect();
+    char portName[MAReceiver::kPortNameSize];
+    m_receiver.GetPortName(portName);
+    if (!OpenFlashPort(portName, kFlashBaud)) return false;
+
+    const uint8_t enquiry = kEnquiry;
+    Send(&enquiry, 1);
+    m_clock.Sleep(1000);
+    if (!ReadForAck()) {
+        TraceF(m_trace, "Error kicking off upgrade. Returning prematurely.");
+        SetReason("The radio's flash loader did not acknowledge the start of the upgrade.");
+        return false;
+    }
+    const uint8_t enter = kEnterLoader;
+    Send(&enter, 1);
+    m_clock.Sleep(1000);
+    if (!WaitForAck()) {
+        TraceF(m_trace, "Error kicking off upgrade. Returning prematurely.");
+        SetReason("The radio's flash loader did not acknowledge the start of the upgrade.");
+        return false;
+    }
+
+    // From here on an error is noted and every remaining message still sent.
+    bool error = false;
+    m_progress.SetState(kUpgradeErasing);
+    uint8_t erase[4];
+    for (int sector = 0; sector < kSectorCount; ++sector) {
+        EraseMessage(static_cast<uint8_t>(sector), erase);
+        Send(erase, sizeof erase);
+        if (WaitForAck()) {
+            TraceF(m_trace, "Erase flash index %d successful.", sector);
+            continue;
+        }
+        TraceF(m_trace, "Did not read positive response while erasing flash index %d. Retrying...\r\n", sector);
+        Send(erase, sizeof erase);
+        if (WaitForAck()) {
+            TraceF(m_trace, "Retry successful.");
+        } else {
+            TraceF(m_trace, "Error found while erasing flash.");
+            error = true;
+        }
+    }
+
+    m_progress.SetState(kUpgradeEraseFinished);
+    EraseMessage(0xFF, erase);
+    Send(erase, sizeof erase);
+    if (!WaitForAck()) {
+        TraceF(m_trace, "Error found during ending flash erase.");
+        error = true;
+    }
+    const uint8_t start = kStartProgramming;
+    Send(&start, 1);
+    if (!WaitForAck()) {
+        TraceF(m_trace, "Error found kicking off flash program.");
+        error = true;
+    }
+
+    m_progress.SetState(kUpgradeProgramming);
+    const size_t messages = m_imageSize / kProgramDataSize;
+    uint8_t program[kProgramMessageSize];
+    for (size_t k = 1; k <= messages; ++k) {
+        ProgramMessage(m_image.get() + (k - 1) * kProgramDataSize, program);
+        Send(program, sizeof program);
+        if (!WaitForAck()) {
+            TraceF(m_trace, "Error found during write flash.");
+            error = true;
+        }
+        m_progress.SetPercent(static_cast<int32_t>(100ULL * k / messages));
+    }
+    uint8_t end[6];
+    EndOfProgrammingMessage(end);
+    Send(end, sizeof end);
+
+    m_progress.SetDone(error);
+    if (error) SetReason("The radio's flash loader reported errors during the upgrade.");
+    return !error;
+}
+
+} // namespace qvr

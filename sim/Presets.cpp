@@ -1,5 +1,8 @@
 #include "SimUnit.h"
 
+#include "SimGsmModule.h"
+#include "SimUhfRadio.h"
+
 namespace qvr::sim {
 
 namespace {
@@ -61,6 +64,14 @@ std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud, const std
         return nullptr;
     }
     auto unit = std::make_unique<SimUnit>(config);
+    if (name == "uhf") unit->Fit(std::make_unique<SimUhfRadio>());
+    if (name == "gsm") unit->Fit(std::make_unique<SimGsmModule>());
+    if (name == "gsm-nokia") {
+        GsmModuleConfig module;
+        module.productName = "RX-9";
+        module.appletVersion = "3.001";
+        unit->Fit(std::make_unique<SimGsmModule>(module));
+    }
     return unit;
 }
 

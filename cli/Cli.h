@@ -1,0 +1,64 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CliOperator.h"
+#include "Json.h"
+#include "MAReceiver.h"
+
+namespace qvr::cli {
+
+enum Exit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+struct Options {
+    std::string port;
+    bool handheld = false;
+    bool json = false;
+    bool trace = false;
+    std::string command;
+    std::vector<std::string> args;
+};
+
+// Everything a command works with: the options, the operator, the receiver
+// object and the record the refresh filled, and the JSON being built.
+struct Context {
+    Options options;
+    CliOperator op;
+    std::unique_ptr<MAReceiver> receiver;
+    ReceiverData record{};
+    Json json;
+    std::string error;  // why the command failed, for --json and stderr
+};
+
+// A usage error naming the bad argument; returns kExitUsage.
+int Usage(Context& c, const std::string& problem);
+// Connects on the port and runs the full refresh, as the Connection page
+// does; false (with its messages shown) when either fails.
+bool ConnectReceiver(Context& c);
+
+// The value of "--name VALUE" among the command's arguments; true when given.
+bool TakeOption(std::vector<std::string>& args, const char* name, std::string* value);
+bool ParseInt(const std::string& text, long long* value);
+
+// Commands. Each returns the exit status and adds its members to c.json.
+int CommandPorts(Context& c);
+int CommandInfo(Context& c);
+int CommandSerial(Context& c);
+int CommandReceiver(Context& c);
+int CommandPlay(Context& c);
+int CommandDebugLog(Context& c);
+int CommandUhf(Context& c);
+int CommandUhfCenter(Context& c);
+int CommandGsmBearer(Context& c);
+int CommandGsmMrs(Context& c);
+int CommandGsmAt(Context& c);
+int CommandGsmTcp(Context& c);
+int CommandUpgradeUhf(Context& c);
+int CommandUpgradeGsm(Context& c);
+
+// The info members: receiver, audio, peripheral, link.
+void WriteInfoJson(Context& c);
+void PrintInfo(Context& c);
+
+} // namespace qvr::cli

@@ -1,0 +1,227 @@
+// qvrctl commands for the radio on the AUX port and the two upgrades.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "Cli.h"
+#include "GsmUpgrade.h"
+#include "PageActions.h"
+#include "UhfUpgrade.h"
+
+namespace qvr::cli {
+
+namespace {
+
+bool NeedPeripheral(Context& c, int32_t kind, const char* what) {
+    if (c.record.peripheral.kind == kind) return true;
+    c.error = std::string("this receiver has no ") + what;
+    return false;
+}
+
+// Runs an upgrade engine on a worker while this thread shows its progress,
+// as the upgrade pages poll theirs.
+template <typename Run>
+void RunWatched(Context& c, UpgradeProgress& progress, Run run, bool statusLine) {
+    std::thread worker(run);
+    c.op.SetRange(0, 100);
+    std::string lastStatus;
+    for (;;) {
+        const UpgradeProgressRecord r = progress.Snapshot();
+        c.op.SetPosition(r.percent);
+        if (statusLine && lastStatus != r.statusText && r.statusText[0]) {
+            lastStatus = r.statusText;
+            if (!c.op.showProgress && !c.options.json) std::fprintf(stderr, "%s\n", r.statusText);
+        }
+        if (r.engineEnded) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    worker.join();
+    c.op.EndProgress();
+}
+
+} // namespace
+
+int CommandUhf(Context& c) {
+    std::vector<std::string>& args = c.options.args;
+    std::string power, frequency, fec;
+    const bool hasPower = TakeOption(args, "--power", &power);
+    const bool hasFrequency = TakeOption(args, "--frequency", &frequency);
+    const bool hasFec = TakeOption(args, "--fec", &fec);
+    if (!args.empty()) return Usage(c, "uhf: unknown or incomplete argument " + args[0]);
+    long long milliwatts = 0;
+    if (hasPower && (!ParseInt(power, &milliwatts) || UhfPowerChoiceForMilliwatts(static_cast<long>(milliwatts)) < 0))
+        return Usage(c, "--power must be 10, 20, 50, 100, 200, 500 or 1000: " + power);
+    if (hasFec && fec != "on" && fec != "off") return Usage(c, "--fec must be on or off: " + fec);
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralUhf, "UHF radio")) return kExitFailed;
+    const UhfBlock& uhf = c.record.peripheral.uhf;
+    const int choice = hasPower ? UhfPowerChoiceForMilliwatts(static_cast<long>(milliwatts))
+                                : UhfPowerChoiceIndex(uhf.txPower);
+    char current[64];
+    std::snprintf(current, sizeof current, "%f", uhf.currentFrequency);
+    const bool fecOn = hasFec ? fec == "on" : uhf.errorCorrection == 1;
+    const bool ok = SubmitUhfSettings(*c.receiver, c.record, choice, hasFrequency ? frequency.c_str() : current, fecOn);
+    if (!ok) c.error = "the UHF settings were not all changed";
+    return ok ? kExitOk : kExitFailed;
+}
+
+int CommandUhfCenter(Context& c) {
+    if (c.options.args.size() != 1) return Usage(c, "uhf-center needs the new centre frequency in MHz");
+    if (!ConnectReceiver(c)) return kExitFailed;
+    switch (ChangeCenterFrequency(*c.receiver, c.record, c.options.args[0].c_str())) {
+    case CenterChangeResult::Succeeded: return kExitOk;
+    case CenterChangeResult::InvalidNumber: return Usage(c, "not a frequency: " + c.options.args[0]);
+    case CenterChangeResult::Declined: c.error = "not confirmed (use --yes)"; return kExitFailed;
+    case CenterChangeResult::NotUhf: c.error = "this receiver has no UHF radio"; return kExitFailed;
+    case CenterChangeResult::Failed: c.error = "the centre frequency was not changed"; return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+int CommandGsmBearer(Context& c) {
+    std::vector<std::string>& args = c.options.args;
+    if (args.empty()) return Usage(c, "gsm-bearer needs none or gprs");
+    const std::string type = args[0];
+    args.erase(args.begin());
+    std::string user, password, apn, timeout;
+    if (type == "gprs") {
+        if (!TakeOption(args, "--user", &user) || !TakeOption(args, "--password", &password) ||
+            !TakeOption(args, "--apn", &apn) || !TakeOption(args, "--timeout", &timeout))
+            return Usage(c, "gsm-bearer gprs needs --user, --password, --apn and --timeout");
+        long long seconds = 0;
+        if (!ParseInt(timeout, &seconds) || seconds < 0) return Usage(c, "--timeout needs digits: " + timeout);
+    } else if (type != "none") {
+        return Usage(c, "gsm-bearer: unknown bearer " + type);
+    }
+    if (!args.empty()) return Usage(c, "gsm-bearer: unknown or incomplete argument " + args[0]);
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    const bool ok = SubmitGsmBearer(*c.receiver, c.record, type == "gprs" ? kBearerGprs : kBearerNone, user.c_str(),
+                                    password.c_str(), apn.c_str(), timeout.c_str());
+    if (!ok) c.error = "the bearer settings were not written";
+    return ok ? kExitOk : kExitFailed;
+}
+
+int CommandGsmMrs(Context& c) {
+    std::vector<std::string>& args = c.options.args;
+    std::string startup, address, port, mount, password;
+    if (!TakeOption(args, "--startup", &startup) || !TakeOption(args, "--address", &address) ||
+        !TakeOption(args, "--port", &port) || !TakeOption(args, "--mount", &mount) ||
+        !TakeOption(args, "--password", &password))
+        return Usage(c, "gsm-mrs needs --startup, --address, --port, --mount and --password");
+    if (startup != "on" && startup != "off") return Usage(c, "--startup must be on or off: " + startup);
+    if (!args.empty()) return Usage(c, "gsm-mrs: unknown or incomplete argument " + args[0]);
+    for (char ch : port)
+        if (ch < '0' || ch > '9') return Usage(c, "--port needs digits: " + port);
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    switch (SubmitMrs(*c.receiver, c.record, startup == "on", port.c_str(), address.c_str(), mount.c_str(),
+                      password.c_str())) {
+    case MrsResult::Succeeded: return kExitOk;
+    case MrsResult::Declined: c.error = "not confirmed (use --yes)"; return kExitFailed;
+    case MrsResult::Invalid: c.error = "the NTRIP source settings were refused"; return kExitFailed;
+    case MrsResult::NotAvailable: c.error = "the GSM applet is too old for MRS"; return kExitFailed;
+    case MrsResult::Failed: c.error = "the NTRIP source settings were not written"; return kExitFailed;
+    }
+    return kExitFailed;
+}
+
+int CommandGsmAt(Context& c) {
+    if (c.options.args.size() != 1) return Usage(c, "gsm-at needs one AT command (quote it)");
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    char command[1024 + 2];
+    std::snprintf(command, sizeof command, "%s", c.options.args[0].c_str());
+    char result[2048];
+    RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
+    if (c.options.json) c.json.Member("command", command).Member("result", result);
+    else std::printf("%s%s", command, result);
+    return kExitOk;
+}
+
+int CommandGsmTcp(Context& c) {
+    if (c.options.args.size() != 1) return Usage(c, "gsm-tcp needs a web site");
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    char site[255];
+    TcpTestSite(c.options.args[0].c_str(), site, sizeof site);
+    char output[5000];
+    const bool ok = c.receiver->TestTcpConnection(site, output, sizeof output);
+    if (c.options.json) c.json.Member("site", site).Member("output", output);
+    else std::printf("%s\n", output);
+    if (!ok) c.error = "the module did not answer the TCP test";
+    return ok ? kExitOk : kExitFailed;
+}
+
+int CommandUpgradeUhf(Context& c) {
+    if (c.options.args.size() != 1) return Usage(c, "upgrade-uhf needs the .sfo file");
+    const char* path = c.options.args[0].c_str();
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralUhf, "UHF radio")) return kExitFailed;
+    IOperator& ui = c.op;
+    if (const char* problem = CheckUhfUpgradeFile(path)) {
+        ui.ShowMessage(problem, kDesktopCaption, MessageIcon::None, MessageButtons::Ok);
+        c.error = problem;
+        return kExitFailed;
+    }
+    if (ui.ShowMessage("This application will become unresponsive after the upgrade is complete, and will "
+                       "automatically be closed. You must also turn off the QVR4100 MA receiver following the "
+                       "upgrade.\r\n\r\nAre you sure you wish to continue?",
+                       kDesktopCaption, MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        c.error = "not confirmed (use --yes)";
+        return kExitFailed;
+    }
+    ui.ShowMessage("Do not disturb the connection to the receiver during the upgrade process. Interruption of the "
+                   "process will cause your radio to become inoperable, and your receiver will have to be sent to a "
+                   "service center for repair.",
+                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+    UpgradeProgress progress;
+    UhfUpgradeEngine engine(*c.receiver, progress);
+    RunWatched(c, progress, [&] { engine.StartUhfUpgrade(path); }, false);
+    const UpgradeProgressRecord r = progress.Snapshot();
+    if (r.state == kUpgradeDone && !r.failed) {
+        ui.ShowMessage("Upgrade Successful!", "Success", MessageIcon::None, MessageButtons::Ok);
+        return kExitOk;
+    }
+    if (r.state == kUpgradeDone) {
+        ui.ShowMessage("Upgrade was not successful. Verify radio operation and contact a service depot for "
+                       "assistance.",
+                       "Failure", MessageIcon::None, MessageButtons::Ok);
+    }
+    c.error = engine.FailureReason()[0] ? engine.FailureReason() : "the upgrade did not succeed";
+    return kExitFailed;
+}
+
+int CommandUpgradeGsm(Context& c) {
+    if (c.options.args.size() != 1) return Usage(c, "upgrade-gsm needs the .jar file");
+    const char* path = c.options.args[0].c_str();
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    IOperator& ui = c.op;
+    const char* problem = nullptr;
+    if (!GsmUpgradeEngine::CheckAppletFile(path, c.record.peripheral.gsm.moduleKind, &problem)) {
+        if (problem) ui.ShowMessage(problem, kDesktopCaption, MessageIcon::None, MessageButtons::Ok);
+        c.error = problem ? problem : "the applet file cannot be used";
+        return kExitFailed;
+    }
+    if (ui.ShowMessage("This application will become unresponsive after the applet upgrade is complete, and will "
+                       "automatically be closed. You must also turn off the QVR4100 MA receiver following the "
+                       "upgrade.\r\n\r\nAre you sure you wish to continue?",
+                       kDesktopCaption, MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes) {
+        c.error = "not confirmed (use --yes)";
+        return kExitFailed;
+    }
+    ui.ShowMessage("Do not disturb the connection to the receiver during the upgrade process. Interruption of the "
+                   "process will cause your radio to become inoperable, and your receiver will have to be sent to a "
+                   "service center for repair.",
+                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+    UpgradeProgress progress;
+    GsmUpgradeEngine engine(*c.receiver, progress, ui);
+    bool result = false;
+    RunWatched(c, progress, [&] { result = engine.StartGsmUpgrade(path); }, true);
+    if (!result) c.error = "the applet upgrade did not succeed";
+    return result ? kExitOk : kExitFailed;
+}
+
+} // namespace qvr::cli

@@ -1,0 +1,216 @@
+// The data refresh after a connect: identity, audio, the radio on the AUX
+// port, the user-info record kept in step with what was found, and the
+// consolidated receiver data record for the pages.
+#include <cstdio>
+#include <cstring>
+
+#include "MAReceiver.h"
+#include "Text.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr uint32_t kUserInfoType = 8;
+
+const char* const kUhfNotFound =
+    "The current receiver configuration indicates that a UHF radio is installed, but one was not detected.\r\n\r\n"
+    "This typically occurs when:\r\n\r\n1) The radio is receiving UHF transmissions from another source and will "
+    "not respond to commands, or \r\n2) The radio is inoperative or has been removed.\r\n\r\nPlease ensure that no "
+    "radio sources are actively transmitting and try connecting again.";
+const char* const kUhfRemovedBox = "Update configuration: A UHF radio has been removed from this receiver.";
+const char* const kGsmNotFound =
+    "The current receiver configuration indicates that a GSM radio is installed, but one was not detected.\r\n\r\n"
+    "This typically occurs when:\r\n\r\n1) The GSM radio is already in use, or \r\n2) The radio is inoperative or "
+    "has been removed.\r\n\r\nPlease ensure that no other devices are connected to the receiver and that no GSM RTK "
+    "connections are active, and try connecting again.";
+const char* const kGsmRemovedBox = "Update configuration: A GSM radio has been removed from this receiver.";
+
+bool NamesGsm(const char* name) { return std::strstr(name, "Aplicom") || std::strstr(name, "Siemens"); }
+
+} // namespace
+
+bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* infoRead) {
+    IStatusSink& out = status ? *status : *m_status;
+    const bool handheld = m_variant == Variant::Handheld;
+    if (infoRead) *infoRead = false;
+    // The serial number of the record before this refresh: another
+    // receiver's, possibly, so it is never put back into this one's identity.
+    SendCommand("unlogall\r\n");
+    if (handheld) {
+        Clock().Sleep(200);
+        SendCommand("extcontrol\r\n");
+    }
+    out.SetStatusText("Retrieving receiver settings...");
+    if (!UpdateReceiverInfo()) {
+        TraceF(Trace(), "UpdateReceiverInfo failed: Returning UpdateAllData false\r\n");
+        return false;
+    }
+    if (infoRead) *infoRead = true;
+    out.SetStatusText("Retrieving audio settings...");
+    if (!UpdateAudioInfo()) {
+        TraceF(Trace(), "UpdateAudioInfo failed: Returning UpdateAllData false\r\n");
+        if (handheld) record.info = m_receiverInfo;
+        return false;
+    }
+    out.SetStatusText("Retrieving device settings...");
+    UpdateDeviceInfo(&out);
+
+    if (!handheld && std::strlen(m_receiverInfo.serialNumber) != 11) {
+        char entered[128] = {};
+        if (m_ui->AskEnclosureSerial(entered, sizeof entered) && std::strlen(entered) == 11) {
+            char read[sizeof m_receiverInfo.serialNumber];
+            CopyCut(read, m_receiverInfo.serialNumber);
+            CopyCut(m_receiverInfo.serialNumber, entered);
+            // A failed write keeps the number read from this receiver.
+            if (!WriteEnclosureSerial()) CopyCut(m_receiverInfo.serialNumber, read);
+        }
+    }
+
+    std::memset(&record, 0, sizeof record);
+    record.info = m_receiverInfo;
+    record.peripheral = m_peripheral;
+    record.audio = m_audio;
+    TraceF(Trace(), "MAReceiver::UpdateAllData succeeded\r\n");
+
+    if (m_receiverInfo.modelKind == kModelQVR4100MAX) WriteEnclosureModel("QVR4100 MAX");
+
+    if (m_peripheral.kind == kPeripheralGsm) {
+        int state = QueryRegistration();
+        if (state == 6) state = QueryRegistration();
+        m_peripheral.gsm.registrationState = state;
+        record.peripheral.gsm.registrationState = state;
+        if (state != 1 && state != 5 && state != 6)
+            Tell("Warning: There appears to be a problem with your GSM's network registration. Please check the "
+                 "field 'Network status' in the 'GSM Settings' page for details.",
+                 MessageIcon::Warning);
+    }
+    return true;
+}
+
+bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
+    IStatusSink& out = status ? *status : *m_status;
+    const bool handheld = m_variant == Variant::Handheld;
+    SendCommand("comvout aux on\r\n");
+    SendCommand("log passauxb onnew\r\n");
+    m_peripheral.kind = kPeripheralNone;
+    const bool lbx = m_receiverInfo.modelKind == kModelQVR1500LBX;
+    if (!lbx) out.SetStatusText("Searching for installed radio...");
+
+    bool undoPlaceholder = false;
+    if (m_receiverInfo.peripheralName[0] == '\0') {
+        WritePeripheralPlaceholder(true);
+        undoPlaceholder = true;
+    }
+    bool found = false;
+    if (!lbx) {
+        if (NamesGsm(m_receiverInfo.peripheralName))
+            found = DetectGsmModule(&out) || DetectUhfRadio(&out);
+        else
+            found = DetectUhfRadio(&out) || DetectGsmModule(&out);
+        if (found) undoPlaceholder = false;
+    }
+    if (!lbx && !found) {
+        if (m_receiverInfo.auxSettings[0] != '\0') {
+            char command[64];
+            std::snprintf(command, sizeof command, "com aux %s\r\n", m_receiverInfo.auxSettings);
+            SendCommand(command);
+        }
+        const bool uhf = std::strstr(m_receiverInfo.peripheralName, "3AS") != nullptr;
+        const bool gsm = !uhf && NamesGsm(m_receiverInfo.peripheralName);
+        if (uhf || gsm) {
+            if (handheld) {
+                // The handheld says so and never clears the configuration.
+                m_ui->ShowMessage(uhf ? "A UHF radio is reported to be in this receiver, however the config tool "
+                                        "was unable to find it."
+                                      : "Receiver configuration indicates the presence of a GSM radio, however "
+                                        "none was detected.",
+                                  "Searching for installed radio...", MessageIcon::Warning, MessageButtons::Ok);
+            } else {
+                bool removed = false;
+                m_ui->ConfirmRadioNotFound(uhf ? kUhfNotFound : kGsmNotFound, uhf ? kUhfRemovedBox : kGsmRemovedBox,
+                                           &removed);
+                SetRadioRemovalConfirmed(removed);
+            }
+        }
+    }
+    SendCommand("unlog passauxb\r\n");
+    WriteUserInfoPeripheral();
+    if (undoPlaceholder) WritePeripheralPlaceholder(false);
+    return true;
+}
+
+bool MAReceiver::WriteUserInfoPeripheral() {
+    uint8_t log[kVersionLogSize];
+    int index = 0;
+    if (!GetVersionLog(log) || !FindVersionComponent(log, kUserInfoType, &index)) return false;
+    const uint8_t* entry = log + 4 + 108 * index;
+    char text1[17], text2[17], text7[13];
+    std::memcpy(text1, entry + 4, 16);
+    text1[16] = '\0';
+    std::memcpy(text2, entry + 20, 16);
+    text2[16] = '\0';
+    std::memcpy(text7, entry + 96, 12);
+    text7[12] = '\0';
+
+    char version[UhfBlock::kTextSize + 2] = "";
+    const char* name = "";
+    const char* flags = "";
+    const char* aux = "";
+    const char* message = nullptr;
+    switch (m_peripheral.kind) {
+    case kPeripheralUhf:
+        name = "3AS/PT";
+        std::snprintf(version, sizeof version, "%s*", m_peripheral.uhf.firmwareVersion);
+        flags = "0000000000000001";
+        aux = "0096N81NNNNN";
+        message = "A new UHF radio has been detected and automatically configured.";
+        break;
+    case kPeripheralGsm:
+        name = m_peripheral.gsm.moduleKind == kGsmModuleSiemens ? "Siemens" : "Aplicom12";
+        CopyCut(version, m_peripheral.gsm.appletVersion);
+        flags = "0000000000000000";
+        aux = "1152N81NNNNN";
+        message = "A new GSM radio has been detected and automatically configured.";
+        break;
+    default:
+        if (!m_radioRemovalConfirmed) return false;
+        message = "No peripheral device was found. Configuration has been automatically updated to reflect this.";
+        break;
+    }
+    const char* const texts[7] = {text1, text2, name, version, flags, aux, text7};
+    if (!SendVersionInfo("userinfo", texts)) return false;
+    if (std::strcmp(name, m_receiverInfo.peripheralName) != 0)
+        Tell(message, MessageIcon::None);
+    else if (std::strcmp(aux, m_receiverInfo.auxSettings) != 0)
+        Tell("Incorrect radio settings were detected and have been automatically corrected.", MessageIcon::None);
+    return true;
+}
+
+bool MAReceiver::WritePeripheralPlaceholder(bool placeholder) {
+    uint8_t log[kVersionLogSize];
+    int index = 0;
+    if (!GetVersionLog(log) || !FindVersionComponent(log, kUserInfoType, &index)) return false;
+    const uint8_t* entry = log + 4 + 108 * index;
+    static constexpr size_t kOffsets[7] = {4, 20, 36, 52, 68, 84, 96};
+    static constexpr size_t kWidths[7] = {16, 16, 16, 16, 16, 12, 12};
+    char texts[7][17];
+    for (int t = 0; t < 7; ++t) {
+        std::memcpy(texts[t], entry + kOffsets[t], kWidths[t]);
+        texts[t][kWidths[t]] = '\0';
+    }
+    CopyCut(texts[2], placeholder ? "NONE" : "");
+    const char* const fields[7] = {texts[0], texts[1], texts[2], texts[3], texts[4], texts[5], texts[6]};
+    SendVersionInfo("userinfo", fields);
+    SendCommand("log xcom1_28 versionb once\r\n");
+    Clock().Sleep(1000);
+    if (placeholder) {
+        SendCommand("comvout aux on\r\n");
+        Clock().Sleep(3000);
+    }
+    return true;
+}
+
+void MAReceiver::SetRadioRemovalConfirmed(bool flag) { m_radioRemovalConfirmed = flag ? 1 : 0; }
+
+} // namespace qvr

@@ -1,0 +1,127 @@
+#include "PageActions.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "Text.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr const char* kConnectFailed =
+    "Unable to establish connection to receiver. \r\n\r\nPlease verify the following and try again:\r\n\r\n1) You "
+    "have selected the correct PC COM port.\r\n2) Ensure the receiver is powered on and ready.\r\n3) The selected "
+    "PC COM port is not currently in use by another application.";
+constexpr const char* kOutOfDate =
+    "The firmware (OEM and/or UserApp) for this receiver is out of date.\r\nPlease contact your Brenor dealer for "
+    "upgrade details.";
+
+} // namespace
+
+ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
+                                IStatusSink* status) {
+    if (status) status->SetStatusText("Connecting...");
+    if (!receiver.Connect(portName)) {
+        receiver.Ui().ShowMessage(kConnectFailed, "QVR Family Config Tool.", MessageIcon::None, MessageButtons::Ok);
+        if (status) status->SetStatusText("Not Connected.");
+        return ConnectResult::NoReceiver;
+    }
+    if (status) status->SetStatusText("Collecting Data...");
+    if (!receiver.UpdateAllData(record, status)) {
+        if (status) status->SetStatusText("Not Connected.");
+        return ConnectResult::RefreshFailed;
+    }
+    if (status) status->SetStatusText("Connected.");
+    if (FirmwareOutOfDate(record))
+        receiver.Ui().ShowMessage(kOutOfDate, kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+    return ConnectResult::Connected;
+}
+
+double GpsFirmwareNumber(const char* version) {
+    char text[6];
+    CopyCut(text, version);
+    // The leading decimal number: digits, one point, digits.
+    double value = 0, scale = 0;
+    for (const char* p = text; *p; ++p) {
+        if (*p >= '0' && *p <= '9') {
+            if (scale == 0) {
+                value = value * 10 + (*p - '0');
+            } else {
+                value += (*p - '0') * scale;
+                scale /= 10;
+            }
+        } else if (*p == '.' && scale == 0) {
+            scale = 0.1;
+        } else {
+            break;
+        }
+    }
+    return value;
+}
+
+bool FirmwareOutOfDate(const ReceiverData& record) {
+    return record.info.modelKind == kModelQVR4100MAX && GpsFirmwareNumber(record.info.gpsCardVersion) < 3.11;
+}
+
+void FirmwareText(const ReceiverData& record, char* text, size_t size) {
+    std::snprintf(text, size, "%s / %s", record.info.gpsCardVersion, record.info.userAppVersion);
+}
+
+const char* RadioKindText(int32_t peripheralKind) {
+    switch (peripheralKind) {
+    case kPeripheralNone: return "None";
+    case kPeripheralUhf: return "UHF";
+    case kPeripheralGsm: return "GSM/GPRS";
+    default: return nullptr;
+    }
+}
+
+bool NormalizeNewSerial(const char* typed, char (&normalized)[12]) {
+    normalized[0] = '\0';
+    if (std::strlen(typed) != 11) return false;
+    for (int i = 0; i < 11; ++i) {
+        char c = typed[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        normalized[i] = c;
+        if (i < 3 ? !(c >= 'A' && c <= 'Z') : !(c >= '0' && c <= '9')) {
+            normalized[i + 1] = '\0';
+            return false;
+        }
+    }
+    normalized[11] = '\0';
+    return true;
+}
+
+bool ChangeSerialNumber(MAReceiver& receiver, ReceiverData& record, const char* serial) {
+    CopyCut(record.info.serialNumber, serial);
+    return receiver.SetSerialNumber(serial);
+}
+
+bool SubmitReceiverSettings(MAReceiver& receiver, ReceiverData& record, int languageIndex, int volume,
+                            int powerupIndex, int timerMode) {
+    if (receiver.Info().modelKind == kModelQVR4100MA) timerMode = 0;
+    const bool ok = receiver.SetAudioLanguage(languageIndex) &&
+                    receiver.SetAudioVolume(static_cast<unsigned int>(volume)) &&
+                    receiver.WritePowerupConfig(powerupIndex, timerMode);
+    const char* caption = receiver.Caption();
+    if (ok) {
+        // The handheld page reminds the operator that a new POWERUP choice
+        // needs a factory reset; the desktop page says it in a note.
+        if (receiver.GetVariant() == Variant::Handheld && powerupIndex != record.info.powerupIndex)
+            receiver.Ui().ShowMessage("You must factory reset the receiver before changes to the Factory POWERUP "
+                                      "settings will take effect.",
+                                      caption, MessageIcon::Error, MessageButtons::Ok);
+        receiver.Ui().ShowMessage("Receiver Settings successfully updated.", caption, MessageIcon::Information,
+                                  MessageButtons::Ok);
+    } else {
+        receiver.Ui().ShowMessage("Errors occurred while adjusting new settings.", caption, MessageIcon::Error,
+                                  MessageButtons::Ok);
+    }
+    record.audio.volume = volume;
+    record.audio.languageIndex = static_cast<uint16_t>(languageIndex);
+    record.info.powerupIndex = powerupIndex;
+    return ok;
+}
+
+} // namespace qvr

@@ -1,0 +1,96 @@
+#pragma once
+#include <cstddef>
+
+#include "MAReceiver.h"
+
+// What the desktop program's pages do when the operator presses their
+// buttons, as functions on the receiver object, so that every front end
+// (the desktop pages, the command-line tool) runs the same operations in the
+// same order with the same checks and messages.
+namespace qvr {
+
+enum class ConnectResult { Connected, NoReceiver, RefreshFailed };
+
+// The Connection page's Connect: finds the receiver, runs the data refresh
+// and, for a "QVR4100 MAX" with old GPS card firmware, warns. The long
+// connection-failure message is shown when no receiver is found.
+ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
+                                IStatusSink* status);
+
+// The GPS card firmware version read as the Connection page reads it (its
+// first 5 characters, the leading decimal number) and whether it is too old.
+double GpsFirmwareNumber(const char* version);
+bool FirmwareOutOfDate(const ReceiverData& record);
+
+// The Connection page's texts for the identity rows.
+void FirmwareText(const ReceiverData& record, char* text, size_t size);
+const char* RadioKindText(int32_t peripheralKind);  // "None", "UHF", "GSM/GPRS", or nullptr
+
+// The serial-number service dialog's rule: exactly 11 characters, three
+// letters A to Z then eight digits, after a to z became upper case. Writes
+// the upper-case number into normalized (12 bytes) and tells whether it is
+// acceptable.
+bool NormalizeNewSerial(const char* typed, char (&normalized)[12]);
+// Ctrl+N after the dialog: store the number in the record and write it.
+bool ChangeSerialNumber(MAReceiver& receiver, ReceiverData& record, const char* serial);
+
+// The Receiver Settings page's Submit: language, volume, then the POWERUP
+// choice with the timer mode, each only after the one before succeeded;
+// on the handheld the factory-reset notice when the POWERUP choice changed;
+// then the outcome message. The record takes the chosen values either way.
+bool SubmitReceiverSettings(MAReceiver& receiver, ReceiverData& record, int languageIndex, int volume,
+                            int powerupIndex, int timerMode);
+
+// ---------------------------------------------------------------- UHF radio
+
+// The UHF Settings page's TX power choices, in watts as the list shows them.
+inline constexpr int kUhfPowerChoiceCount = 7;
+extern const char* const kUhfPowerChoices[kUhfPowerChoiceCount];  // ".010" ... "1.000"
+// The entry the page selects for a TX power text in milliwatts (the last,
+// "1.000", for anything that is not one of the others).
+int UhfPowerChoiceIndex(const char* txPowerText);
+// The entry for a number of milliwatts, or -1.
+int UhfPowerChoiceForMilliwatts(long milliwatts);
+
+// The UHF Settings page's Submit: the power always, then the frequency
+// checks, error correction, the frequency and storing; the outcome message.
+// The record takes the new power, frequency and error-correction flag.
+bool SubmitUhfSettings(MAReceiver& receiver, ReceiverData& record, int powerChoice, const char* frequencyText,
+                       bool errorCorrection);
+
+enum class CenterChangeResult { NotUhf, Declined, InvalidNumber, Succeeded, Failed };
+// Ctrl+F: the checks and question of the sheet, the dialog's OK with the
+// text as typed, and the sheet's closing message. After Succeeded or Failed
+// the program ends (the receiver must be restarted).
+CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverData& record, const char* text);
+
+// ---------------------------------------------------------------- GSM module
+
+// The site the TCP test uses: what follows the first "www.", or the whole text.
+void TcpTestSite(const char* text, char* site, size_t size);
+// The GSM Bearer page's Submit: bearer 0 (TCP GPRS) with its four fields, or
+// 2 (NO BEARER). A field too long for the module is refused with a message
+// naming it before anything is sent (false).
+bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
+                     const char* password, const char* accessPointName, const char* timeoutText);
+// Whether the module's applet is recent enough for the MRS page (3.002 on).
+bool MrsAvailable(const ReceiverData& record);
+enum class MrsResult { NotAvailable, Declined, Invalid, Succeeded, Failed };
+// The MRS page's Submit: availability, the cost question when enabling, the
+// field checks in order, the write and its message.
+MrsResult SubmitMrs(MAReceiver& receiver, ReceiverData& record, bool enabled, const char* portText,
+                    const char* address, const char* mountPoint, const char* password);
+// The AT Test Mode dialog's filter: false for commands that reset or
+// rewrite the module's settings (ATZ, AT&Z, ATF, AT&F, ATW, AT&W in any case).
+bool AtCommandAllowed(const char* command);
+// The dialog's Submit Command: the refusal text, or the module's reply.
+// command is the caller's buffer (commandSize bytes); it gets "\r\n".
+void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result, size_t resultSize);
+
+// ---------------------------------------------------------------- upgrades and debug file
+
+// The UHF Upgrade page's file checks: nullptr when the file may be used,
+// else the message to show.
+const char* CheckUhfUpgradeFile(const char* path);
+
+} // namespace qvr

@@ -1,0 +1,227 @@
+// What the UHF and GSM pages and their service dialogs do with the receiver.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "GsmVocabulary.h"
+#include "PageActions.h"
+#include "Text.h"
+
+namespace qvr {
+
+const char* const kUhfPowerChoices[kUhfPowerChoiceCount] = {".010", ".020", ".050", ".100", ".200", ".500", "1.000"};
+
+namespace {
+
+constexpr long kChoiceMilliwatts[kUhfPowerChoiceCount] = {10, 20, 50, 100, 200, 500, 1000};
+
+void Say(MAReceiver& receiver, const char* text, MessageIcon icon) {
+    receiver.Ui().ShowMessage(text, receiver.Caption(), icon, MessageButtons::Ok);
+}
+
+} // namespace
+
+int UhfPowerChoiceIndex(const char* txPowerText) {
+    const long milliwatts = static_cast<long>(MAReceiver::ReadDecimal(txPowerText));
+    for (int i = 0; i + 1 < kUhfPowerChoiceCount; ++i)
+        if (kChoiceMilliwatts[i] == milliwatts) return i;
+    return kUhfPowerChoiceCount - 1;
+}
+
+int UhfPowerChoiceForMilliwatts(long milliwatts) {
+    for (int i = 0; i < kUhfPowerChoiceCount; ++i)
+        if (kChoiceMilliwatts[i] == milliwatts) return i;
+    return -1;
+}
+
+bool SubmitUhfSettings(MAReceiver& receiver, ReceiverData& record, int powerChoice, const char* frequencyText,
+                       bool errorCorrection) {
+    UhfBlock& uhf = record.peripheral.uhf;
+    if (powerChoice < 0 || powerChoice >= kUhfPowerChoiceCount) powerChoice = kUhfPowerChoiceCount - 1;
+    // The power goes first, on every Submit, whatever the frequency checks say.
+    const int milliwatts = static_cast<int>(MAReceiver::ReadDecimal(kUhfPowerChoices[powerChoice]) * 1000.0);
+    std::snprintf(uhf.txPower, sizeof uhf.txPower, "%d", milliwatts);
+    receiver.SetTxPower(uhf.txPower);
+
+    const double f = MAReceiver::ReadDecimal(frequencyText, 63);
+    if (f == 0) {
+        Say(receiver, "Invalid entry for new frequency.", MessageIcon::None);
+        return false;
+    }
+    // On the 12.5 kHz raster around the centre frequency, in whole hertz so
+    // that a frequency typed exactly is never off by binary rounding.
+    if ((MAReceiver::FrequencyHz(uhf.centerFrequency) - MAReceiver::FrequencyHz(f)) % 12500 != 0) {
+        Say(receiver, "New current frequency must be a multiple of 12500 Hz from the center frequency.",
+            MessageIcon::None);
+        return false;
+    }
+    if (errorCorrection != (uhf.errorCorrection == 1)) {
+        receiver.ToggleFec();
+        uhf.errorCorrection = uhf.errorCorrection == 1 ? 0 : 1;
+    }
+    if (!receiver.SetCurrentFrequency(f)) {
+        Say(receiver, "Errors were detected during frequency change.", MessageIcon::Error);
+        return false;
+    }
+    receiver.StoreRadioSettings();
+    Say(receiver, "Changes were successful.", MessageIcon::Information);
+    uhf.currentFrequency = f;
+    return true;
+}
+
+CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverData& record, const char* text) {
+    IOperator& ui = receiver.Ui();
+    if (record.peripheral.kind != kPeripheralUhf) {
+        ui.ShowMessage("Feature only applicable for receivers with UHF radios.", "Error", MessageIcon::Exclamation,
+                       MessageButtons::Ok);
+        return CenterChangeResult::NotUhf;
+    }
+    if (ui.ShowMessage("You are attempting to change the UHF Center frequency. Do you wish to proceed?", "Warning!",
+                       MessageIcon::Exclamation, MessageButtons::OkCancel) != MessageAnswer::Ok)
+        return CenterChangeResult::Declined;
+    if (MAReceiver::ReadDecimal(text, 254) == 0) {
+        ui.ShowMessage("Frequency does not appear to be a valid number?", "Error", MessageIcon::Error,
+                       MessageButtons::Ok);
+        return CenterChangeResult::InvalidNumber;
+    }
+    char reason[MAReceiver::kCenterMessageSize] = {};
+    const bool ok = receiver.SetCenterFrequency(text, reason);
+    if (!ok) {
+        char message[MAReceiver::kCenterMessageSize + 160];
+        std::snprintf(message, sizeof message,
+                      "The center frequency change request was rejected for the following reason:\r\n\r\n%s\r\n\r\n"
+                      "Please restart receiver and retry.",
+                      reason);
+        ui.ShowMessage(message, "Error setting center frequency.", MessageIcon::Error, MessageButtons::Ok);
+    }
+    if (ok)
+        ui.ShowMessage("Change was successful. Application will terminate, please restart receiver.", "Success!",
+                       MessageIcon::None, MessageButtons::Ok);
+    else
+        ui.ShowMessage("Change was was not successful. Application will terminate, please restart receiver.",
+                       "Failure!", MessageIcon::None, MessageButtons::Ok);
+    return ok ? CenterChangeResult::Succeeded : CenterChangeResult::Failed;
+}
+
+void TcpTestSite(const char* text, char* site, size_t size) {
+    const char* www = std::strstr(text, "www.");
+    CopyCut(site, size, www ? www + 4 : text);
+}
+
+bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
+                     const char* password, const char* accessPointName, const char* timeoutText) {
+    BearerRecord& bearer = record.peripheral.bearer;
+    const int type = bearerType == kBearerGprs ? kBearerGprs : kBearerNone;
+    if (type == kBearerNone) {
+        std::memset(&bearer, 0, sizeof bearer);
+        receiver.ClearBearer();
+    } else {
+        // Checked on a copy first, so a refused field leaves the record as it was.
+        BearerRecord edited = bearer;
+        edited.defaultConnection = type;
+        edited.incomingChapEnabled = 0;
+        edited.csdNumberAuthenticationEnabled = 0;
+        CopyCut(edited.gprsPppUserName, 128, userName);
+        CopyCut(edited.gprsPppPassword, 128, password);
+        CopyCut(edited.gprsAccessPointName, 128, accessPointName);
+        edited.gprsTimeout = static_cast<int32_t>(std::atol(timeoutText && *timeoutText ? timeoutText : "0"));
+        edited.gprsEntered = 1;
+        GsmField tooLong = GsmField::None;
+        if (!receiver.WriteGprsSettings(&edited, &tooLong) && tooLong != GsmField::None) {
+            char message[160];
+            FormatFieldTooLong(message, tooLong);
+            Say(receiver, message, MessageIcon::Error);
+            return false;
+        }
+        bearer = edited;
+        receiver.WriteAuthenticationSettings(&bearer);
+        receiver.SetDefaultConnection(kBearerGprs);
+    }
+    // The page does not look at the results of the writes.
+    Say(receiver, "GSM Settings successfully updated.", MessageIcon::Information);
+    return true;
+}
+
+bool MrsAvailable(const ReceiverData& record) {
+    const float version = static_cast<float>(MAReceiver::ReadDecimal(record.peripheral.gsm.appletVersion));
+    return static_cast<double>(version) >= 3.002;
+}
+
+MrsResult SubmitMrs(MAReceiver& receiver, ReceiverData& record, bool enabled, const char* portText,
+                    const char* address, const char* mountPoint, const char* password) {
+    if (!MrsAvailable(record)) {
+        Say(receiver, "MRS is only available for GSM modules with an applet version of 3.002 or higher.",
+            MessageIcon::Error);
+        return MrsResult::NotAvailable;
+    }
+    if (enabled &&
+        receiver.Ui().ShowMessage("You are configuring the GSM module to connect to an NTRIP caster and stream "
+                                  "corrections everytime the receiver is powered on. This can result in large "
+                                  "wireless service fees over time.\r\n\r\nDo you wish to continue? ",
+                                  receiver.Caption(), MessageIcon::None, MessageButtons::YesNo) != MessageAnswer::Yes)
+        return MrsResult::Declined;
+    const size_t portLength = std::strlen(portText);
+    const char* problem = nullptr;
+    if (portLength == 0 || portLength > 5) problem = "Port number appears invalid. Please check.";
+    else if (std::strlen(address) <= 4) problem = "Address appears invalid. Please check.";
+    else if (mountPoint[0] == '\0') problem = "Mount point name appears invalid. Please check.";
+    else if (password[0] == '\0') problem = "Password apears invalid. Please check.";
+    if (problem) {
+        Say(receiver, problem, MessageIcon::Error);
+        return MrsResult::Invalid;
+    }
+    NtripSourceRecord edited = record.peripheral.gsm.ntrip;
+    CopyCut(edited.casterAddress, address);
+    CopyCut(edited.mountPoint, mountPoint);
+    CopyCut(edited.password, password);
+    edited.port = static_cast<int32_t>(std::atol(portText));
+    edited.enabledOnStartup = enabled ? 1 : 0;
+    GsmField tooLong = GsmField::None;
+    const bool ok = receiver.WriteNtripSettings(&edited, &tooLong);
+    if (!ok && tooLong != GsmField::None) {
+        char message[160];
+        FormatFieldTooLong(message, tooLong);
+        Say(receiver, message, MessageIcon::Error);
+        return MrsResult::Invalid;
+    }
+    record.peripheral.gsm.ntrip = edited;
+    if (ok) Say(receiver, "MRS settings update was successful.", MessageIcon::None);
+    else Say(receiver, "MRS settings update was not successful.", MessageIcon::Error);
+    return ok ? MrsResult::Succeeded : MrsResult::Failed;
+}
+
+bool AtCommandAllowed(const char* command) {
+    char lower[1024];
+    CopyCut(lower, command);
+    for (char* p = lower; *p; ++p) *p = static_cast<char>(std::tolower(static_cast<unsigned char>(*p)));
+    static const char* const kRefused[] = {"atz", "at&z", "atf", "at&f", "atw", "at&w"};
+    for (const char* refused : kRefused)
+        if (std::strstr(lower, refused)) return false;
+    return true;
+}
+
+void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result, size_t resultSize) {
+    if (resultSize == 0) return;
+    if (!AtCommandAllowed(command)) {
+        CopyCut(result, resultSize, "ATZ, ATF, and ATW commands not allowed in tool.\r\n");
+        return;
+    }
+    GsmField tooLong = GsmField::None;
+    if (!receiver.ExchangeAtCommand(command, commandSize, result, resultSize, &tooLong) &&
+        tooLong != GsmField::None) {
+        char message[160];
+        FormatFieldTooLong(message, tooLong);
+        CopyCut(result, resultSize, message);
+    }
+}
+
+const char* CheckUhfUpgradeFile(const char* path) {
+    std::FILE* file = path && *path ? std::fopen(path, "rb") : nullptr;
+    if (!file) return "The specified upgrade file does not seem to exist. Please reselect and try again.";
+    std::fclose(file);
+    if (!std::strstr(path, ".sfo") && !std::strstr(path, ".SFO")) return "You must select a valid UHF upgrade file.";
+    return nullptr;
+}
+
+} // namespace qvr

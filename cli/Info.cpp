@@ -1,6 +1,7 @@
 // What `qvrctl info` shows: the receiver data record after the refresh,
 // for people and, with --json, for scripts.
 #include <cstdio>
+#include <string>
 
 #include "Cli.h"
 #include "GsmVocabulary.h"
@@ -10,6 +11,13 @@
 namespace qvr::cli {
 
 namespace {
+
+// Radio answers keep their line end in the record; shown without it.
+std::string Trim(const char* text) {
+    std::string s = text;
+    while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ')) s.pop_back();
+    return s;
+}
 
 const char* ModelKindName(int32_t kind) {
     switch (kind) {
@@ -22,10 +30,10 @@ const char* ModelKindName(int32_t kind) {
 
 void UhfJson(Json& j, const UhfBlock& u) {
     j.Key("uhf").Open()
-        .Member("firmwareVersion", u.firmwareVersion)
-        .Member("txPower", u.txPower)
-        .Member("moduleName", u.moduleName)
-        .Member("deviceText", u.deviceText)
+        .Member("firmwareVersion", Trim(u.firmwareVersion).c_str())
+        .Member("txPower", Trim(u.txPower).c_str())
+        .Member("moduleName", Trim(u.moduleName).c_str())
+        .Member("deviceText", Trim(u.deviceText).c_str())
         .MemberReal("centerFrequency", u.centerFrequency)
         .MemberReal("currentFrequency", u.currentFrequency)
         .MemberReal("range1Lower", u.range1Lower)
@@ -148,13 +156,13 @@ void PrintInfo(Context& c) {
                 d.info.powerupIndex >= 0 && d.info.powerupIndex < powerupCount ? powerups[d.info.powerupIndex] : "?");
     if (d.peripheral.kind == kPeripheralUhf) {
         const UhfBlock& u = d.peripheral.uhf;
-        std::printf("UHF module name:   %s\n", u.moduleName);
-        std::printf("UHF firmware:      %s\n", u.firmwareVersion);
+        std::printf("UHF module name:   %s\n", Trim(u.moduleName).c_str());
+        std::printf("UHF firmware:      %s\n", Trim(u.firmwareVersion).c_str());
         std::printf("Frequency ranges:  %.5f-%.5f, %.5f-%.5f MHz\n", u.range1Lower, u.range1Upper, u.range2Lower,
                     u.range2Upper);
         std::printf("Center frequency:  %f MHz\n", u.centerFrequency);
         std::printf("Current frequency: %f MHz\n", u.currentFrequency);
-        std::printf("TX power:          %s mW\n", u.txPower);
+        std::printf("TX power:          %s mW\n", Trim(u.txPower).c_str());
         std::printf("Error correction:  %s\n", u.errorCorrection == 1 ? "on" : "off");
     } else if (d.peripheral.kind == kPeripheralGsm) {
         const GsmBlock& g = d.peripheral.gsm;

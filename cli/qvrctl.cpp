@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (!o.command.empty() && arg != "--json" && arg != "--trace" && arg != "--handheld" && arg != "-y" &&
-            arg != "--yes" && arg != "--radio-removed" && arg != "-p" && arg != "--port" &&
-            arg != "--enclosure-serial") {
+            arg != "--yes" && arg != "--radio-removed" && arg != "-p" && arg != "--enclosure-serial") {
+            // After the command, "--port" is the command's own (gsm-mrs).
             if (arg == "--help" || arg == "-h") help = true;
             else o.args.push_back(arg);
             continue;

@@ -60,6 +60,8 @@ std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud, const std
         SetModel(config, "QVR1500 LBX", "1.10");
     } else if (name == "ma") {
         SetModel(config, "QVR4100 MA", "1.10");
+        for (VersionComponent& c : config.components)
+            if (c.type == component::GpsCard) c.texts[3] = "3.100";  // old: warned about on a QVR4100 MAX
     } else {
         return nullptr;
     }

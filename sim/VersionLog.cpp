@@ -9,7 +9,7 @@ namespace qvr::sim {
 std::vector<VersionComponent> DefaultComponents() {
     std::vector<VersionComponent> list(4);
     list[0].type = component::GpsCard;
-    list[0].texts = {"OEM7-R2", "DMMW18420091Z", "OEM7-2.04", "OEM070610RN0000", "OEM070600RB0000",
+    list[0].texts = {"OEM7-R2", "DMMW18420091Z", "OEM7-2.04", "3.300", "OEM070600RB0000",
                      "2025/Mar/11", "10:23:41"};
     list[1].type = component::Enclosure;
     list[1].texts = {"QVR4100 MAX", "QV410002317", "REV C", "0", "0", "2025/Mar/14", "08:15:00"};

@@ -1,0 +1,139 @@
+// qvrctl against qvr-sim over a pseudo-terminal, in real time.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// Runs qvrctl with the arguments (already quoted for the shell).
+Outcome Qvrctl(const std::string& args) {
+    char errPath[] = "/tmp/qvrctl_e2e_XXXXXX";
+    const int fd = mkstemp(errPath);
+    close(fd);
+    const std::string command = std::string(QVRCTL_PATH) + " " + args + " 2>" + errPath;
+    Outcome run{-1, {}, {}};
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+        const int status = pclose(pipe);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::ifstream err(errPath);
+    std::stringstream text;
+    text << err.rdbuf();
+    run.err = text.str();
+    unlink(errPath);
+    return run;
+}
+
+// qvr-sim with a preset, running until the test ends.
+class Simulator {
+public:
+    explicit Simulator(const char* preset) {
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        char* const argv[] = {const_cast<char*>(QVR_SIM_PATH), const_cast<char*>("--preset"),
+                              const_cast<char*>(preset), nullptr};
+        if (posix_spawn(&m_pid, QVR_SIM_PATH, &actions, nullptr, argv, environ) != 0) m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        char c;
+        while (read(out[0], &c, 1) == 1 && c != '\n') m_path += c;
+        close(out[0]);
+    }
+    ~Simulator() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            int status = 0;
+            waitpid(m_pid, &status, 0);
+        }
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_path;
+};
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+} // namespace
+
+TEST(QvrctlOverPty, InfoThenChangesSeenInASecondInfo) {
+    Simulator sim("uhf");
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    const std::string port = " -p " + sim.Path() + " ";
+
+    Outcome info = Qvrctl("--json" + port + "info");
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(Has(info.out, "\"serialNumber\":\"QV410002317\"")) << info.out;
+    EXPECT_TRUE(Has(info.out, "\"model\":\"QVR4100 MAX\"")) << info.out;
+    EXPECT_TRUE(Has(info.out, "\"kindText\":\"UHF\"")) << info.out;
+    EXPECT_TRUE(Has(info.out, "\"currentFrequency\":450.0125")) << info.out;
+    EXPECT_TRUE(Has(info.out, "\"ok\":true")) << info.out;
+
+    Outcome receiver = Qvrctl(port + "receiver --volume 6 --language 2");
+    EXPECT_EQ(receiver.status, 0) << receiver.err;
+    EXPECT_TRUE(Has(receiver.err, "QVR Family Config Tool: Receiver Settings successfully updated.")) << receiver.err;
+
+    Outcome uhf = Qvrctl(port + "uhf --frequency 450.025");
+    EXPECT_EQ(uhf.status, 0) << uhf.err;
+    EXPECT_TRUE(Has(uhf.err, "QVR Family Config Tool: Changes were successful.")) << uhf.err;
+
+    Outcome again = Qvrctl("--json" + port + "info");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_TRUE(Has(again.out, "\"volume\":6")) << again.out;
+    EXPECT_TRUE(Has(again.out, "\"languageIndex\":2")) << again.out;
+    EXPECT_TRUE(Has(again.out, "\"currentFrequency\":450.025,")) << again.out;
+}
+
+TEST(QvrctlOverPty, WrongPortFailsWithTheConnectionMessage) {
+    Outcome run = Qvrctl("-p /dev/qvr-no-such-port info");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Has(run.err, "QVR Family Config Tool.: Unable to establish connection to receiver.")) << run.err;
+    Outcome json = Qvrctl("--json -p /dev/qvr-no-such-port info");
+    EXPECT_EQ(json.status, 1);
+    EXPECT_TRUE(Has(json.out, "\"ok\":false")) << json.out;
+    EXPECT_TRUE(Has(json.out, "\"caption\":\"QVR Family Config Tool.\"")) << json.out;
+}
+
+TEST(QvrctlOverPty, UsageErrorsNameTheArgument) {
+    struct Case {
+        const char* args;
+        const char* says;
+    } cases[] = {
+        {"", "no command given"},
+        {"-p x frobnicate", "unknown command frobnicate"},
+        {"info", "no port given"},
+        {"-p x receiver --volume 9", "--volume must be 0 to 7: 9"},
+        {"-p x serial AB312345678", "serial number AB312345678 is not 3 letters and 8 digits"},
+        {"-p x uhf --power 300", "--power must be 10, 20, 50, 100, 200, 500 or 1000: 300"},
+        {"-p x gsm-mrs --startup maybe --address a --port 1 --mount m --password p", "--startup must be on or off"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = Qvrctl(c.args);
+        EXPECT_EQ(run.status, 2) << c.args;
+        EXPECT_TRUE(Has(run.err, c.says)) << c.args << ": " << run.err;
+    }
+}

@@ -153,8 +153,13 @@ bool MAReceiver::ReadExtLevels(uint8_t (&destination)[kExtLevelsSize]) {
 
 bool MAReceiver::SetSerialNumber(const char* text) {
     if (std::strlen(text) != 11 || !IsQuotable(text)) return false;
+    char previous[sizeof m_receiverInfo.serialNumber];
+    CopyCut(previous, m_receiverInfo.serialNumber);
     CopyCut(m_receiverInfo.serialNumber, text);
-    return WriteEnclosureSerial();
+    if (WriteEnclosureSerial()) return true;
+    // Not written: keep the number the receiver still has.
+    CopyCut(m_receiverInfo.serialNumber, previous);
+    return false;
 }
 
 bool MAReceiver::WriteEnclosureSerial() {

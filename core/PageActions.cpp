@@ -20,7 +20,7 @@ constexpr const char* kOutOfDate =
 } // namespace
 
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
-                                IStatusSink* status) {
+                                IStatusSink* status, bool warnOutOfDate) {
     if (status) status->SetStatusText("Connecting...");
     if (!receiver.Connect(portName)) {
         receiver.Ui().ShowMessage(kConnectFailed, "QVR Family Config Tool.", MessageIcon::None, MessageButtons::Ok);
@@ -33,9 +33,13 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
         return ConnectResult::RefreshFailed;
     }
     if (status) status->SetStatusText("Connected.");
+    if (warnOutOfDate) WarnIfOutOfDate(receiver, record);
+    return ConnectResult::Connected;
+}
+
+void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record) {
     if (FirmwareOutOfDate(record))
         receiver.Ui().ShowMessage(kOutOfDate, kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
-    return ConnectResult::Connected;
 }
 
 double GpsFirmwareNumber(const char* version) {
@@ -94,8 +98,9 @@ bool NormalizeNewSerial(const char* typed, char (&normalized)[12]) {
 }
 
 bool ChangeSerialNumber(MAReceiver& receiver, ReceiverData& record, const char* serial) {
+    if (!receiver.SetSerialNumber(serial)) return false;
     CopyCut(record.info.serialNumber, serial);
-    return receiver.SetSerialNumber(serial);
+    return true;
 }
 
 bool SubmitReceiverSettings(MAReceiver& receiver, ReceiverData& record, int languageIndex, int volume,

@@ -15,7 +15,9 @@ enum class ConnectResult { Connected, NoReceiver, RefreshFailed };
 // and, for a "QVR4100 MAX" with old GPS card firmware, warns. The long
 // connection-failure message is shown when no receiver is found.
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
-                                IStatusSink* status);
+                                IStatusSink* status, bool warnOutOfDate = true);
+// The Connection page's last step: the out-of-date firmware warning, when due.
+void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record);
 
 // The GPS card firmware version read as the Connection page reads it (its
 // first 5 characters, the leading decimal number) and whether it is too old.
@@ -31,7 +33,8 @@ const char* RadioKindText(int32_t peripheralKind);  // "None", "UHF", "GSM/GPRS"
 // the upper-case number into normalized (12 bytes) and tells whether it is
 // acceptable.
 bool NormalizeNewSerial(const char* typed, char (&normalized)[12]);
-// Ctrl+N after the dialog: store the number in the record and write it.
+// Ctrl+N after the dialog: write the number; the record takes it only when
+// the write went out, so it never shows a number the receiver does not have.
 bool ChangeSerialNumber(MAReceiver& receiver, ReceiverData& record, const char* serial);
 
 // The Receiver Settings page's Submit: language, volume, then the POWERUP

@@ -34,8 +34,6 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
     IStatusSink& out = status ? *status : *m_status;
     const bool handheld = m_variant == Variant::Handheld;
     if (infoRead) *infoRead = false;
-    // The serial number of the record before this refresh: another
-    // receiver's, possibly, so it is never put back into this one's identity.
     SendCommand("unlogall\r\n");
     if (handheld) {
         Clock().Sleep(200);
@@ -62,7 +60,9 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
             char read[sizeof m_receiverInfo.serialNumber];
             CopyCut(read, m_receiverInfo.serialNumber);
             CopyCut(m_receiverInfo.serialNumber, entered);
-            // A failed write keeps the number read from this receiver.
+            // A failed write keeps the number read from this receiver: the
+            // record's number from before this refresh may be another
+            // receiver's.
             if (!WriteEnclosureSerial()) CopyCut(m_receiverInfo.serialNumber, read);
         }
     }
@@ -94,6 +94,10 @@ bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
     SendCommand("comvout aux on\r\n");
     SendCommand("log passauxb onnew\r\n");
     m_peripheral.kind = kPeripheralNone;
+    // The operator's answer about a removed radio holds for the receiver it
+    // was given for: a later refresh (possibly of another receiver) where no
+    // one is asked must not clear that receiver's configuration with it.
+    m_radioRemovalConfirmed = 0;
     const bool lbx = m_receiverInfo.modelKind == kModelQVR1500LBX;
     if (!lbx) out.SetStatusText("Searching for installed radio...");
 

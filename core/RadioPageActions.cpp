@@ -122,24 +122,37 @@ bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType,
         edited.defaultConnection = type;
         edited.incomingChapEnabled = 0;
         edited.csdNumberAuthenticationEnabled = 0;
-        CopyCut(edited.gprsPppUserName, 128, userName);
-        CopyCut(edited.gprsPppPassword, 128, password);
-        CopyCut(edited.gprsAccessPointName, 128, accessPointName);
+        const auto refuse = [&receiver](GsmField field) {
+            char message[160];
+            FormatFieldTooLong(message, field);
+            receiver.Ui().ShowMessage(message, kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
+            return false;
+        };
+        // A text longer than its field would be written cut, and reported
+        // as written: refused instead, before anything is sent.
+        const struct {
+            const char* text;
+            GsmField field;
+        } texts[] = {{userName, GsmField::GprsUserName},
+                     {password, GsmField::GprsPassword},
+                     {accessPointName, GsmField::GprsAccessPointName}};
+        for (const auto& t : texts)
+            if (std::strlen(t.text) >= sizeof edited.gprsPppUserName) return refuse(t.field);
+        CopyCut(edited.gprsPppUserName, userName);
+        CopyCut(edited.gprsPppPassword, password);
+        CopyCut(edited.gprsAccessPointName, accessPointName);
         edited.gprsTimeout = static_cast<int32_t>(std::atol(timeoutText && *timeoutText ? timeoutText : "0"));
         edited.gprsEntered = 1;
         GsmField tooLong = GsmField::None;
-        if (!receiver.WriteGprsSettings(&edited, &tooLong) && tooLong != GsmField::None) {
-            char message[160];
-            FormatFieldTooLong(message, tooLong);
-            Say(receiver, message, MessageIcon::Error);
-            return false;
-        }
+        if (!receiver.WriteGprsSettings(&edited, &tooLong) && tooLong != GsmField::None) return refuse(tooLong);
         bearer = edited;
         receiver.WriteAuthenticationSettings(&bearer);
         receiver.SetDefaultConnection(kBearerGprs);
     }
-    // The page does not look at the results of the writes.
-    Say(receiver, "GSM Settings successfully updated.", MessageIcon::Information);
+    // The page does not look at the results of the writes. Its messages carry
+    // the desktop caption in both programs.
+    receiver.Ui().ShowMessage("GSM Settings successfully updated.", kDesktopCaption, MessageIcon::Information,
+                              MessageButtons::Ok);
     return true;
 }
 

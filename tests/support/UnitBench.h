@@ -35,6 +35,20 @@ struct UnitBench {
         return lines;
     }
     size_t LineCount() const { return link.Record().HostWrites().size(); }
+    // The same from write number `from` on, each prefixed with its virtual
+    // time in ms after the first of them ("+400 extcontrol\r\n").
+    std::vector<std::string> TimedLines(size_t from = 0) const {
+        std::vector<std::string> lines;
+        size_t index = 0;
+        sim::SimTime first = 0;
+        for (const sim::Transcript::Entry& e : link.Record().Entries()) {
+            if (e.kind != sim::Transcript::Kind::HostSent || index++ < from) continue;
+            if (lines.empty()) first = e.at;
+            lines.push_back("+" + std::to_string((e.at - first) / sim::kMillisecond) + " " +
+                            std::string(e.bytes.begin(), e.bytes.end()));
+        }
+        return lines;
+    }
     // How many times the host wrote exactly this line.
     int Count(const std::string& line) const {
         const std::vector<std::string> lines = Lines();

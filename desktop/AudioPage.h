@@ -1,0 +1,40 @@
+#pragma once
+#include "Pages.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+// "Receiver Settings": prompt volume and sample, prompt language, the
+// POWERUP configuration restored at a factory reset and the timer LED.
+class CAudioPropertyPage : public CQVRPage {
+    Q_OBJECT
+public:
+    explicit CAudioPropertyPage(QWidget* parent = nullptr);
+    void OnSetActive() override;
+    // Cleared by the Connection page at disconnect.
+    static void ClearPowerupFilled();
+
+    QSlider* Volume() const { return m_volume; }
+    QComboBox* TestSample() const { return m_sample; }
+    QLabel* CurrentLanguage() const { return m_currentLanguage; }
+    QComboBox* Language() const { return m_language; }
+    QComboBox* Powerup() const { return m_powerup; }
+    QComboBox* TimerLed() const { return m_timer; }
+    QLabel* TimerLedLabel() const { return m_timerLabel; }
+    QPushButton* Submit() const { return m_submit; }
+
+private:
+    void SliderReleased();
+    void SubmitClicked();
+
+    QSlider* m_volume;
+    QComboBox* m_sample;
+    QLabel* m_currentLanguage;
+    QComboBox* m_language;
+    QComboBox* m_powerup;
+    QComboBox* m_timer;
+    QLabel* m_timerLabel;
+    QPushButton* m_submit;
+};

@@ -1,0 +1,176 @@
+#include "ConnectionPage.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "App.h"
+#include "AudioPage.h"
+#include "ComPort.h"
+#include "PageActions.h"
+#include "ProgramState.h"
+#include "QtOperator.h"
+#include "ReceiverWorker.h"
+
+using namespace qvr;
+
+namespace {
+
+QLabel* Value(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+} // namespace
+
+CCConnectionPropertyPage::CCConnectionPropertyPage(QWidget* parent) : CQVRPage("Connection", 1, parent) {
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->setVerticalSpacing(10);
+    int row = 0;
+    auto addRow = [&](QLabel* label, QWidget* value) {
+        grid->addWidget(label, row, 0);
+        grid->addWidget(value, row, 1);
+        ++row;
+    };
+    m_ports = new QComboBox(this);
+    m_ports->setObjectName("PortList");
+    m_ports->setMinimumWidth(160);
+    auto* portRow = new QHBoxLayout;
+    portRow->addStretch();
+    portRow->addWidget(m_ports);
+    grid->addWidget(new QLabel("PC COM port:", this), row, 0);
+    grid->addLayout(portRow, row, 1);
+    ++row;
+    addRow(new QLabel("Port configuration:", this), Value(" N,8,1, NO FLOW", this));
+    m_status = Value("Not Connected.", this);
+    m_status->setObjectName("ConnectionStatus");
+    addRow(new QLabel("Connection status:", this), m_status);
+    m_serialLabel = new QLabel("Serial number:", this);
+    m_serial = Value("Unknown.", this);
+    m_serial->setObjectName("SerialNumber");
+    addRow(m_serialLabel, m_serial);
+    m_firmwareLabel = new QLabel("Firmware version:", this);
+    m_firmware = Value("N/A", this);
+    m_firmware->setObjectName("FirmwareVersion");
+    addRow(m_firmwareLabel, m_firmware);
+    m_radioLabel = new QLabel("Internal radio:", this);
+    m_radio = Value("N/A", this);
+    m_radio->setObjectName("InternalRadio");
+    addRow(m_radioLabel, m_radio);
+    // While not connected the identity rows are hidden and the version row
+    // moves up into their place.
+    addRow(new QLabel("Version:", this), Value("8.4.2", this));
+
+    m_connect = new QPushButton("Connect", this);
+    m_connect->setObjectName("Connect");
+    m_connect->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_connect);
+    buttons->addStretch();
+    buttons->addWidget(MakeHelpButton());
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 12);
+    layout->addLayout(grid);
+    layout->addStretch();
+    layout->addLayout(buttons);
+    setMinimumSize(441, 290);
+
+    connect(m_connect, &QPushButton::clicked, this, &CCConnectionPropertyPage::ButtonClicked);
+    FillPorts();
+    ShowIdentity(false);
+}
+
+void CCConnectionPropertyPage::FillPorts() {
+    m_ports->clear();
+    const QString simulated = Program().simulatedPort;
+    if (!simulated.isEmpty()) m_ports->addItem(simulated);
+    CComPort enumerator;
+    const int count = enumerator.EnumeratePorts();
+    for (int i = 0; i < count; ++i) {
+        char name[CComPort::kPortNameSize];
+        if (enumerator.GetComPortName(name, i)) m_ports->addItem(QString::fromLatin1(name));
+    }
+    m_ports->setCurrentIndex(0);
+}
+
+void CCConnectionPropertyPage::ShowIdentity(bool show) {
+    for (QWidget* w : {static_cast<QWidget*>(m_serialLabel), static_cast<QWidget*>(m_serial),
+                       static_cast<QWidget*>(m_firmwareLabel), static_cast<QWidget*>(m_firmware),
+                       static_cast<QWidget*>(m_radioLabel), static_cast<QWidget*>(m_radio)})
+        w->setVisible(show);
+}
+
+void CCConnectionPropertyPage::OnSetActive() { RefreshSerialNumber(); }
+
+void CCConnectionPropertyPage::RefreshSerialNumber() {
+    if (Program().connected) m_serial->setText(QString::fromLatin1(Program().record.info.serialNumber));
+}
+
+void CCConnectionPropertyPage::ButtonClicked() {
+    if (Program().connected) Disconnect();
+    else Connect();
+}
+
+void CCConnectionPropertyPage::Connect() {
+    ProgramState& p = Program();
+    m_connect->setEnabled(false);
+    m_ports->setEnabled(false);
+    const QByteArray port = m_ports->currentText().left(255).toLatin1();
+    p.ui->SetStatusLabel(m_status);
+    m_status->setText("Connecting...");
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto result = std::make_shared<ConnectResult>(ConnectResult::NoReceiver);
+    // The connect and the refresh run on the worker; the window keeps
+    // repainting and shows every status text as it is set.
+    p.worker->Run(
+        [port, result, &p] {
+            *result = ConnectAndRefresh(*p.receiver, port.constData(), p.record, p.ui, false);
+        },
+        [this, result, &p] {
+            QApplication::restoreOverrideCursor();
+            if (*result != ConnectResult::Connected) {
+                m_ports->setEnabled(true);
+                m_connect->setEnabled(true);
+                m_status->setText("Not Connected.");
+                if (*result == ConnectResult::RefreshFailed) {
+                    m_serial->setText("N/A");
+                    m_radio->setText("N/A");
+                    p.connected = false;
+                }
+                return;
+            }
+            m_status->setText("Connected.");
+            m_serial->setText(QString::fromLatin1(p.record.info.serialNumber));
+            char firmware[300];
+            FirmwareText(p.record, firmware, sizeof firmware);
+            m_firmware->setText(QString::fromLatin1(firmware));
+            if (const char* kind = RadioKindText(p.record.peripheral.kind)) m_radio->setText(kind);
+            ShowIdentity(true);
+            if (auto* app = CQVR4100MAQuickToolApp::Instance()) app->UpdatePages(false);
+            p.connected = true;
+            m_connect->setEnabled(true);
+            m_connect->setText("Disconnect");
+            WarnIfOutOfDate(*p.receiver, p.record);
+        });
+}
+
+void CCConnectionPropertyPage::Disconnect() {
+    ProgramState& p = Program();
+    if (auto* app = CQVR4100MAQuickToolApp::Instance()) app->UpdatePages(true);
+    p.connected = false;
+    CAudioPropertyPage::ClearPowerupFilled();
+    ShowIdentity(false);
+    m_connect->setEnabled(true);
+    m_ports->setEnabled(true);
+    m_connect->setText("Connect");
+    m_status->setText("Not Connected.");
+    p.receiver->Disconnect();  // nothing is sent to the receiver
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include "Pages.h"
+
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// "Connection": picks the PC port, connects and reads the receiver, shows
+// its identity and switches the sheet between its two page sets.
+class CCConnectionPropertyPage : public CQVRPage {
+    Q_OBJECT
+public:
+    explicit CCConnectionPropertyPage(QWidget* parent = nullptr);
+    void OnSetActive() override;
+    // Shows the record's serial number while connected.
+    void RefreshSerialNumber();
+
+    // Fills the port list (the simulated receiver's port first, if any).
+    void FillPorts();
+
+    QComboBox* Ports() const { return m_ports; }
+    QLabel* Status() const { return m_status; }
+    QLabel* SerialNumber() const { return m_serial; }
+    QLabel* Firmware() const { return m_firmware; }
+    QLabel* Radio() const { return m_radio; }
+    QPushButton* ConnectButton() const { return m_connect; }
+
+private:
+    void ButtonClicked();
+    void Connect();
+    void Disconnect();
+    void ShowIdentity(bool show);
+
+    QComboBox* m_ports;
+    QLabel* m_status;
+    QLabel* m_serialLabel;
+    QLabel* m_serial;
+    QLabel* m_firmwareLabel;
+    QLabel* m_firmware;
+    QLabel* m_radioLabel;
+    QLabel* m_radio;
+    QPushButton* m_connect;
+};

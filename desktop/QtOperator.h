@@ -1,0 +1,69 @@
+#pragma once
+#include <functional>
+#include <vector>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "Operator.h"
+
+class QLabel;
+class QProgressBar;
+
+// The core's operator interface in the desktop program. The core calls it
+// from the worker thread; every message box and dialog is shown modally on
+// the user-interface thread while the worker waits for the answer. Status
+// texts and progress go to the controls the running page named.
+class QtOperator : public QObject, public qvr::IOperator, public qvr::IStatusSink, public qvr::IProgressSink {
+    Q_OBJECT
+public:
+    struct Prompt {
+        enum class Kind { Message, EnclosureSerial, RadioNotFound } kind = Kind::Message;
+        QString caption, text, checkBoxText;
+        qvr::MessageIcon icon = qvr::MessageIcon::None;
+        qvr::MessageButtons buttons = qvr::MessageButtons::Ok;
+        // The answer: for messages the button, for the enclosure prompt the
+        // text entered (empty = Cancel), for the radio prompt the check box.
+        qvr::MessageAnswer answer = qvr::MessageAnswer::Ok;
+        QString entered;
+        bool checked = false;
+    };
+    // Answers prompts instead of showing them (tests, demos); it gets the
+    // prompt and fills in the answer.
+    using Script = std::function<void(Prompt&)>;
+
+    explicit QtOperator(QObject* parent = nullptr);
+
+    qvr::MessageAnswer ShowMessage(const char* text, const char* caption, qvr::MessageIcon icon,
+                                   qvr::MessageButtons buttons) override;
+    bool AskEnclosureSerial(char* serial, size_t size) override;
+    bool ConfirmRadioNotFound(const char* message, const char* checkBoxText, bool* radioRemoved) override;
+    void SetStatusText(const char* text) override;
+    void SetRange(int lower, int upper) override;
+    void SetPosition(int position) override;
+
+    // Where status texts and progress go (null: nowhere).
+    void SetStatusLabel(QLabel* label);
+    void SetProgressBar(QProgressBar* bar);
+    void SetScript(Script script) { m_script = std::move(script); }
+    const std::vector<Prompt>& Prompts() const { return m_prompts; }
+    void ClearPrompts() { m_prompts.clear(); }
+
+    // Shows one prompt on the user-interface thread (from any thread).
+    void Ask(Prompt& prompt);
+
+signals:
+    void prompted(const QString& caption, const QString& text);
+
+private:
+    void AskHere(Prompt& prompt);
+
+    Script m_script;
+    std::vector<Prompt> m_prompts;
+    QPointer<QLabel> m_status;
+    QPointer<QProgressBar> m_progress;
+};
+
+// A message text for the screen: the receiver's "\r\n" line ends as "\n".
+QString ScreenText(const char* text);

@@ -1,0 +1,31 @@
+#pragma once
+#include <functional>
+
+#include <QObject>
+#include <QThread>
+
+// Runs receiver operations one at a time on a thread of their own, so the
+// window keeps repainting while the receiver object waits for the receiver.
+// The receiver object is only ever used by the job that runs.
+class ReceiverWorker : public QObject {
+    Q_OBJECT
+public:
+    explicit ReceiverWorker(QObject* parent = nullptr);
+    ~ReceiverWorker() override;
+
+    // Runs job on the worker, then done on the user-interface thread. A job
+    // started while another runs is refused (false).
+    bool Run(std::function<void()> job, std::function<void()> done = {});
+    bool Busy() const { return m_busy; }
+    // Waits (processing events) until the running job has finished.
+    void WaitIdle();
+
+signals:
+    void started();
+    void finished();
+
+private:
+    QThread m_thread;
+    QObject* m_executor;
+    bool m_busy = false;
+};

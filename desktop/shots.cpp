@@ -1,0 +1,222 @@
+// qvr-desktop-shots OUTDIR: renders every page and dialog of the desktop
+// program in its main states to PNG files, for review. The receivers are
+// simulated in-process in virtual time, so a run takes seconds.
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+
+#include "App.h"
+#include "AudioPage.h"
+#include "ConnectionPage.h"
+#include "Dialogs.h"
+#include "Help.h"
+#include "MAReceiver.h"
+#include "Pages.h"
+#include "ProgramState.h"
+#include "PropertySheet.h"
+#include "QtOperator.h"
+#include "ReceiverWorker.h"
+#include "SimUnit.h"
+#include "VirtualLink.h"
+
+namespace {
+
+class Shooter {
+public:
+    explicit Shooter(const QString& dir) : m_dir(dir) {}
+
+    bool Save(QWidget* widget, const QString& name) {
+        QApplication::processEvents();
+        const QString path = m_dir.filePath(name + ".png");
+        if (!widget->grab().save(path)) {
+            std::fprintf(stderr, "qvr-desktop-shots: cannot write %s\n", qPrintable(path));
+            m_failed = true;
+            return false;
+        }
+        std::printf("%s\n", qPrintable(path));
+        ++m_count;
+        return true;
+    }
+    int Count() const { return m_count; }
+    bool Failed() const { return m_failed; }
+
+private:
+    QDir m_dir;
+    int m_count = 0;
+    bool m_failed = false;
+};
+
+// A file-name part for a tab caption: "Receiver Settings" -> "receiver-settings".
+QString Slug(QString text) {
+    text = text.toLower();
+    text.replace(' ', '-');
+    return text;
+}
+
+void Wait(ReceiverWorker& worker) {
+    worker.WaitIdle();
+    QApplication::processEvents();
+}
+
+// The texts of the prompts the refresh showed, for the dialogs' shots.
+struct SeenPrompts {
+    QString radioText, radioBox;
+};
+
+// One simulated receiver, connected through the Connection page as the
+// operator would, with every tab rendered; `change` adjusts the receiver
+// before the connect.
+void ShootReceiver(Shooter& shots, const std::string& preset, const QString& name, bool notConnectedToo,
+                   const std::function<void(qvr::sim::SimUnit&)>& change = {}) {
+    ProgramState& p = Program();
+    auto unit = qvr::sim::MakePreset(preset);
+    if (change) change(*unit);
+    qvr::sim::VirtualLink link(unit->receiver);
+    qvr::PlatformServices services{&link.Clock(), &link.Device(), nullptr, nullptr, p.ui, p.ui};
+    qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
+    p.receiver = &receiver;
+    p.record = {};
+    p.connected = false;
+    {
+        CQVR4100MAQuickToolApp app;
+        CQVRPropertySheet* sheet = app.Sheet();
+        sheet->show();
+        if (notConnectedToo) shots.Save(sheet, "sheet-not-connected");
+        app.ConnectionPage()->ConnectButton()->click();
+        Wait(*p.worker);
+        for (int i = 0; i < sheet->PageCount(); ++i) {
+            sheet->Tabs()->setCurrentIndex(i);
+            shots.Save(sheet, QString("%1-%2-%3").arg(name).arg(i + 1).arg(Slug(sheet->PageAt(i)->Caption())));
+        }
+        if (p.connected) {
+            // Receiver Settings while Submit runs: the page is locked until the
+            // outcome message, which is shown while the worker waits.
+            CAudioPropertyPage* audio = app.ReceiverSettingsPage();
+            sheet->SetActivePage(audio);
+            QApplication::processEvents();
+            bool taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, QString("%1-receiver-settings-submitting").arg(name));
+                prompt.answer = qvr::MessageAnswer::Ok;
+            });
+            audio->Submit()->click();
+            Wait(*p.worker);
+            app.ConnectionPage()->ConnectButton()->click();  // disconnect
+            Wait(*p.worker);
+        }
+    }
+    p.receiver = nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: qvr-desktop-shots OUTDIR\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString outdir = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(outdir)) {
+        std::fprintf(stderr, "qvr-desktop-shots: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    Shooter shots(outdir);
+
+    QtOperator ui;
+    ReceiverWorker worker;
+    ProgramState& p = Program();
+    p.ui = &ui;
+    p.worker = &worker;
+    p.simulatedPort = "SIM1";
+
+    // Prompts are answered, not shown: OK and Yes, the serial number on the
+    // enclosure, the radio kept. The radio prompt's texts are kept for its shot.
+    SeenPrompts seen;
+    auto answer = [&seen](QtOperator::Prompt& prompt) {
+        prompt.answer = prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
+        if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = "QV410002317";
+        if (prompt.kind == QtOperator::Prompt::Kind::RadioNotFound) {
+            seen.radioText = prompt.text;
+            seen.radioBox = prompt.checkBoxText;
+        }
+    };
+
+    struct Receiver {
+        const char* preset;
+        const char* name;
+    };
+    bool first = true;
+    for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
+                              Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
+        ui.SetScript(answer);
+        ShootReceiver(shots, r.preset, r.name, first);
+        first = false;
+    }
+    // A receiver whose configuration names a UHF radio that does not answer.
+    ui.SetScript(answer);
+    ShootReceiver(shots, "none", "missing-radio", false, [](qvr::sim::SimUnit& unit) {
+        for (auto& c : unit.receiver.Components())
+            if (c.type == qvr::sim::component::UserInfo) {
+                c.texts[2] = "3AS/PT";
+                c.texts[4] = "0000000000000001";
+                c.texts[5] = "0096N81NNNNN";
+            }
+    });
+
+    // The three dialogs, empty and filled in.
+    {
+        CChangeSerialDialog dialog("QV410002317");
+        dialog.show();
+        shots.Save(&dialog, "dialog-change-serial-empty");
+        dialog.Edit()->setText("abc12345678");
+        shots.Save(&dialog, "dialog-change-serial-filled");
+        dialog.Edit()->setText("AB312345678");
+        shots.Save(&dialog, "dialog-change-serial-invalid");
+    }
+    {
+        CEnclosureNumberDialog dialog;
+        dialog.show();
+        shots.Save(&dialog, "dialog-enclosure-empty");
+        dialog.Edit()->setText("QV410002317");
+        shots.Save(&dialog, "dialog-enclosure-filled");
+    }
+    {
+        CRadioNotFoundDialog dialog;
+        dialog.show();
+        shots.Save(&dialog, "dialog-radio-not-found-empty");
+        if (seen.radioText.isEmpty()) {
+            std::fprintf(stderr, "qvr-desktop-shots: the refresh did not ask about the missing radio\n");
+        } else {
+            dialog.SetTexts(seen.radioText, seen.radioBox);
+            shots.Save(&dialog, "dialog-radio-not-found-filled");
+            dialog.CheckBox()->click();
+            shots.Save(&dialog, "dialog-radio-not-found-checked");
+        }
+    }
+
+    // The help window at each topic.
+    for (int topic = 1; topic <= 8; ++topic) {
+        ShowHelpTopic(topic);
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "QVRHelpWindow" && w->isVisible())
+                shots.Save(w, QString("help-%1").arg(topic));
+    }
+
+    worker.WaitIdle();
+    Program() = ProgramState{};
+    std::printf("%d images\n", shots.Count());
+    return shots.Failed() ? 1 : 0;
+}

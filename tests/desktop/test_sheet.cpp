@@ -1,0 +1,227 @@
+// The desktop shell and the Connection page, driving the real widgets
+// against the simulated receiver.
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTest>
+
+#include "DesktopFixture.h"
+#include "Help.h"
+#include "Pages.h"
+
+using qvr::MessageAnswer;
+
+namespace {
+
+// Counts paint events of a widget.
+// Counts the paint events of a label and keeps the texts it painted.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    QStringList texts;
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            const QString text = static_cast<QLabel*>(object)->text();
+            if (texts.isEmpty() || texts.last() != text) texts << text;
+        }
+        return false;
+    }
+};
+
+// A serial device that takes a little real time for every read, so that a
+// connect lasts long enough to watch the window while it runs.
+class SlowDevice : public qvr::ISerialDevice {
+public:
+    explicit SlowDevice(qvr::ISerialDevice& inner) : m_inner(inner) {}
+    bool Open(const char* name) override { return m_inner.Open(name); }
+    bool IsOpen() const override { return m_inner.IsOpen(); }
+    void Close() override { m_inner.Close(); }
+    bool FetchLineSettings() override { return m_inner.FetchLineSettings(); }
+    bool ApplyLineSettings(int baud) override { return m_inner.ApplyLineSettings(baud); }
+    bool Read(uint8_t* d, size_t n, uint32_t t, size_t* r) override {
+        QThread::msleep(3);
+        return m_inner.Read(d, n, t, r);
+    }
+    bool Write(const uint8_t* s, size_t n, size_t* w) override { return m_inner.Write(s, n, w); }
+    int LastError() const override { return m_inner.LastError(); }
+
+private:
+    qvr::ISerialDevice& m_inner;
+};
+
+void SetGpsVersion(DesktopFixture& f, const char* version) {
+    for (auto& c : f.unit->receiver.Components())
+        if (c.type == qvr::sim::component::GpsCard) c.texts[3] = version;
+}
+
+} // namespace
+
+class SheetTest : public QObject {
+    Q_OBJECT
+private slots:
+    void tabsFollowTheRadio_data() {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QStringList>("tabs");
+        QTest::newRow("no radio") << "none" << QStringList{"Connection", "Receiver Settings"};
+        QTest::newRow("UHF radio") << "uhf"
+                                   << QStringList{"Connection", "Receiver Settings", "UHF Settings", "UHF Upgrade"};
+        QTest::newRow("GSM module") << "gsm"
+                                    << QStringList{"Connection", "Receiver Settings", "GSM Bearer", "GSM Settings",
+                                                   "GSM Upgrade", "MRS"};
+    }
+    void tabsFollowTheRadio() {
+        QFETCH(QString, preset);
+        QFETCH(QStringList, tabs);
+        DesktopFixture f(preset.toStdString());
+        QCOMPARE(f.Tabs().size(), size_t(1));
+        f.PressConnect();
+        QStringList shown;
+        for (const QString& t : f.Tabs()) shown << t;
+        QCOMPARE(shown, tabs);
+        QCOMPARE(f.app->Sheet()->ActivePage()->Caption(), QString("Connection"));
+        QCOMPARE(f.Connection()->Status()->text(), QString("Connected."));
+        QCOMPARE(f.Connection()->ConnectButton()->text(), QString("Disconnect"));
+        QVERIFY(!f.Connection()->Ports()->isEnabled());
+        QVERIFY(Program().connected);
+        f.PressConnect();
+        QCOMPARE(f.Tabs().size(), size_t(1));
+        QCOMPARE(f.Connection()->Status()->text(), QString("Not Connected."));
+        QCOMPARE(f.Connection()->ConnectButton()->text(), QString("Connect"));
+        QVERIFY(f.Connection()->Ports()->isEnabled());
+        QVERIFY(!Program().connected);
+    }
+
+    void identityRows() {
+        DesktopFixture f("uhf");
+        QVERIFY(!f.Connection()->SerialNumber()->isVisible());
+        f.PressConnect();
+        QVERIFY(f.Connection()->SerialNumber()->isVisible());
+        QCOMPARE(f.Connection()->SerialNumber()->text(), QString("QV410002317"));
+        QCOMPARE(f.Connection()->Firmware()->text(), QString("3.300 / 2.11"));
+        QCOMPARE(f.Connection()->Radio()->text(), QString("UHF"));
+    }
+
+    void failedConnectShowsTheLongMessage() {
+        DesktopFixture f;
+        f.link->FailOpen("SIM1", 5);
+        f.PressConnect();
+        QCOMPARE(f.ui.Prompts().size(), size_t(1));
+        QCOMPARE(f.ui.Prompts()[0].caption, QString("QVR Family Config Tool."));
+        QVERIFY(f.ui.Prompts()[0].text.startsWith("Unable to establish connection to receiver. \n\nPlease verify"));
+        QCOMPARE(f.Connection()->Status()->text(), QString("Not Connected."));
+        QVERIFY(f.Connection()->ConnectButton()->isEnabled());
+        QVERIFY(f.Connection()->Ports()->isEnabled());
+        QCOMPARE(f.Tabs().size(), size_t(1));
+    }
+
+    void failedRefreshShowsNotAvailableAndASecondConnectWorks() {
+        DesktopFixture f;
+        // A version log without its GPS card entry: the identity read fails.
+        auto& components = f.unit->receiver.Components();
+        const auto gps = components.front();
+        components.erase(components.begin());
+        f.PressConnect();
+        QCOMPARE(f.PromptTexts().back(), QString("Version Log is missing DB_VLOG_GPSCARD entry."));
+        QCOMPARE(f.Connection()->Status()->text(), QString("Not Connected."));
+        QCOMPARE(f.Connection()->SerialNumber()->text(), QString("N/A"));
+        QCOMPARE(f.Connection()->Radio()->text(), QString("N/A"));
+        QVERIFY(!Program().connected);
+        QCOMPARE(f.Tabs().size(), size_t(1));
+        components.insert(components.begin(), gps);
+        f.PressConnect();
+        QCOMPARE(f.Connection()->Status()->text(), QString("Connected."));
+        QCOMPARE(f.Tabs().size(), size_t(2));
+    }
+
+    void outOfDateWarning_data() {
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<QString>("gps");
+        QTest::addColumn<bool>("warns");
+        QTest::newRow("MAX 3.100") << "none" << "3.100" << true;
+        QTest::newRow("MAX 3.1099 reads 3.109") << "none" << "3.1099" << true;
+        QTest::newRow("MAX 3.110") << "none" << "3.110" << false;
+        QTest::newRow("MAX 3.2") << "none" << "3.2" << false;
+        QTest::newRow("MA 3.100") << "ma" << "3.100" << false;
+        QTest::newRow("LBX 1.0") << "lbx" << "1.0" << false;
+    }
+    void outOfDateWarning() {
+        QFETCH(QString, preset);
+        QFETCH(QString, gps);
+        QFETCH(bool, warns);
+        DesktopFixture f(preset.toStdString());
+        SetGpsVersion(f, gps.toLatin1().constData());
+        f.PressConnect();
+        bool warned = false;
+        for (const auto& p : f.ui.Prompts())
+            if (p.text.startsWith("The firmware (OEM and/or UserApp) for this receiver is out of date.")) {
+                warned = true;
+                QCOMPARE(p.caption, QString("QVR Family Config Tool"));
+                QCOMPARE(p.icon, qvr::MessageIcon::Exclamation);
+            }
+        QCOMPARE(warned, warns);
+        QCOMPARE(f.Connection()->Status()->text(), QString("Connected."));
+    }
+
+    void helpTopicsPerTab() {
+        DesktopFixture f("gsm");
+        f.PressConnect();
+        CQVRPropertySheet* sheet = f.app->Sheet();
+        const int topics[] = {1, 2, 3, 4, 5, 6};
+        for (int i = 0; i < sheet->PageCount(); ++i) {
+            sheet->Tabs()->setCurrentIndex(i);
+            QTest::keyClick(sheet, Qt::Key_F1);
+            QCOMPARE(LastHelpTopic(), topics[i]);
+        }
+        // The MRS page's own Help button opens its topic, 8.
+        sheet->Tabs()->setCurrentIndex(5);
+        QCOMPARE(sheet->ActivePage()->Caption(), QString("MRS"));
+        auto* help = sheet->ActivePage()->findChild<QPushButton*>("Help");
+        if (help) {
+            help->click();
+            QCOMPARE(LastHelpTopic(), 8);
+        }
+    }
+
+    void hotKeysOnlyWhileConnected() {
+        DesktopFixture f("none");
+        QTest::keyClick(f.app->Sheet(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(f.ui.Prompts().size(), size_t(0));
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        QTest::keyClick(f.app->Sheet(), Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(f.ui.Prompts().size(), size_t(1));
+        QCOMPARE(f.ui.Prompts()[0].text, QString("Feature only applicable for receivers with UHF radios."));
+        QCOMPARE(f.ui.Prompts()[0].caption, QString("Error"));
+    }
+
+    void windowRepaintsDuringAConnect() {
+        DesktopFixture f("none");
+        SlowDevice slow(f.link->Device());
+        qvr::PlatformServices services{&f.link->Clock(), &slow, &f.trace, nullptr, &f.ui, &f.ui};
+        qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
+        Program().receiver = &receiver;
+        PaintCounter counter;
+        f.Connection()->Status()->installEventFilter(&counter);
+        f.Connection()->ConnectButton()->click();
+        int paintsWhileRunning = 0;
+        while (f.worker.Busy()) {
+            QVERIFY(!f.Connection()->ConnectButton()->isEnabled());
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            if (f.worker.Busy()) paintsWhileRunning = counter.paints;
+        }
+        QVERIFY2(paintsWhileRunning > 0, "no paint event while the worker ran");
+        // Every progress text was on the screen.
+        for (const char* text : {"Connecting...", "Collecting Data...", "Retrieving receiver settings...",
+                                 "Retrieving audio settings...", "Retrieving device settings...",
+                                 "Searching for installed radio...", "Connected."})
+            QVERIFY2(counter.texts.contains(text), text);
+        f.worker.WaitIdle();
+        f.Connection()->Status()->removeEventFilter(&counter);
+        f.PressConnect();  // disconnect before the local receiver object goes
+        Program().receiver = f.receiver.get();
+    }
+};
+
+QTEST_MAIN(SheetTest)
+#include "test_sheet.moc"

@@ -5,6 +5,10 @@
 #include "Pages.h"
 #include "ProgramState.h"
 #include "PropertySheet.h"
+#include "ReceiverWorker.h"
+
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 CQVR4100MAQuickToolApp* g_app = nullptr;
@@ -26,6 +30,12 @@ CQVR4100MAQuickToolApp::CQVR4100MAQuickToolApp() {
     m_mrs = new CDlgAutoMRS;
     m_sheet = new CQVRPropertySheet;
     m_sheet->AddPage(m_connection);
+    // While a receiver operation runs the operator stays on its page: the
+    // receiver object serves one operation at a time.
+    if (ReceiverWorker* worker = Program().worker) {
+        connect(worker, &ReceiverWorker::started, m_sheet, [this] { m_sheet->Tabs()->tabBar()->setEnabled(false); });
+        connect(worker, &ReceiverWorker::finished, m_sheet, [this] { m_sheet->Tabs()->tabBar()->setEnabled(true); });
+    }
 }
 
 CQVR4100MAQuickToolApp::~CQVR4100MAQuickToolApp() {

@@ -146,8 +146,9 @@ CAudioPropertyPage::CAudioPropertyPage(QWidget* parent) : CQVRPage("Receiver Set
     setTabOrder(m_language, m_powerup);
 
     m_volume->installEventFilter(new ReleaseFilter(this, [this] { SliderReleased(); }));
-    // A new page holds "NONE" only.
+    // A new page holds "NONE" only and waits for nothing.
     g_powerupFilled = false;
+    g_activationPending = false;
     connect(m_submit, &QPushButton::clicked, this, &CAudioPropertyPage::SubmitClicked);
 }
 

@@ -115,6 +115,7 @@ void CCConnectionPropertyPage::RefreshSerialNumber() {
 }
 
 void CCConnectionPropertyPage::ButtonClicked() {
+    if (Program().worker->Busy()) return;
     if (Program().connected) Disconnect();
     else Connect();
 }

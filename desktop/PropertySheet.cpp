@@ -31,6 +31,9 @@ CQVRPropertySheet::CQVRPropertySheet(QWidget* parent) : QDialog(parent), m_tabs(
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
     layout->addWidget(m_tabs);
+    // All tabs stay in view: the sheet widens for the six GSM tabs.
+    m_tabs->setUsesScrollButtons(false);
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
 }
 

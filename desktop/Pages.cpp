@@ -1,5 +1,6 @@
 #include "Pages.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -20,33 +21,38 @@ QPushButton* CQVRPage::MakeHelpButton() {
 
 namespace {
 
-// A page that only says what it will hold.
-void Placeholder(CQVRPage* page, const char* text) {
+// A page that only says what it will hold, with its Help button.
+void Placeholder(CQVRPage* page, const char* text, QPushButton* help) {
     auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(16, 16, 16, 12);
     auto* label = new QLabel(text, page);
     label->setWordWrap(true);
     label->setEnabled(false);
     layout->addWidget(label);
     layout->addStretch();
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(help);
+    layout->addLayout(buttons);
 }
 
 } // namespace
 
 CUHFPropertyPage::CUHFPropertyPage(QWidget* parent) : CQVRPage("UHF Settings", 3, parent) {
-    Placeholder(this, "UHF radio settings.");
+    Placeholder(this, "UHF radio settings.", MakeHelpButton());
 }
 CUHFUpgradePropertyPage::CUHFUpgradePropertyPage(QWidget* parent) : CQVRPage("UHF Upgrade", 4, parent) {
-    Placeholder(this, "UHF radio firmware upgrade.");
+    Placeholder(this, "UHF radio firmware upgrade.", MakeHelpButton());
 }
 CGSMUpgradePage::CGSMUpgradePage(QWidget* parent) : CQVRPage("GSM Upgrade", 7, parent) {
-    Placeholder(this, "GSM applet upgrade.");
+    Placeholder(this, "GSM applet upgrade.", MakeHelpButton());
 }
 CGSMBearerSettingsPropertyPage::CGSMBearerSettingsPropertyPage(QWidget* parent) : CQVRPage("GSM Bearer", 6, parent) {
-    Placeholder(this, "GSM data bearer settings.");
+    Placeholder(this, "GSM data bearer settings.", MakeHelpButton());
 }
 CGSMSettingsPropertyPage::CGSMSettingsPropertyPage(QWidget* parent) : CQVRPage("GSM Settings", 5, parent) {
-    Placeholder(this, "GSM module status.");
+    Placeholder(this, "GSM module status.", MakeHelpButton());
 }
 CDlgAutoMRS::CDlgAutoMRS(QWidget* parent) : CQVRPage("MRS", 8, parent) {
-    Placeholder(this, "NTRIP source settings.");
+    Placeholder(this, "NTRIP source settings.", MakeHelpButton());
 }

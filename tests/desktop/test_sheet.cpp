@@ -1,9 +1,13 @@
 // The desktop shell and the Connection page, driving the real widgets
 // against the simulated receiver.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+
+#include "Dialogs.h"
 
 #include "DesktopFixture.h"
 #include "Help.h"
@@ -177,10 +181,9 @@ private slots:
         sheet->Tabs()->setCurrentIndex(5);
         QCOMPARE(sheet->ActivePage()->Caption(), QString("MRS"));
         auto* help = sheet->ActivePage()->findChild<QPushButton*>("Help");
-        if (help) {
-            help->click();
-            QCOMPARE(LastHelpTopic(), 8);
-        }
+        QVERIFY(help);
+        help->click();
+        QCOMPARE(LastHelpTopic(), 8);
     }
 
     void hotKeysOnlyWhileConnected() {
@@ -193,6 +196,39 @@ private slots:
         QCOMPARE(f.ui.Prompts().size(), size_t(1));
         QCOMPARE(f.ui.Prompts()[0].text, QString("Feature only applicable for receivers with UHF radios."));
         QCOMPARE(f.ui.Prompts()[0].caption, QString("Error"));
+    }
+
+    void ctrlNWritesTheSerialNumberOrSaysItCouldNot_data() {
+        QTest::addColumn<bool>("writes");
+        QTest::newRow("written") << true;
+        QTest::newRow("not written") << false;
+    }
+    void ctrlNWritesTheSerialNumberOrSaysItCouldNot() {
+        QFETCH(bool, writes);
+        DesktopFixture f("none");
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        // The receiver loses the version log the write needs.
+        if (!writes) f.unit->receiver.InjectFault(qvr::sim::FrameFault::LostFrame, 1);
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<CChangeSerialDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QTest::keyClicks(dialog->Edit(), "abc12345678");
+            QVERIFY(dialog->SubmitButton()->isEnabled());
+            dialog->SubmitButton()->click();
+        });
+        QTest::keyClick(f.app->Sheet(), Qt::Key_N, Qt::ControlModifier);
+        f.worker.WaitIdle();
+        QApplication::processEvents();
+        const QString expected = writes ? "ABC12345678" : "QV410002317";
+        QCOMPARE(f.Connection()->SerialNumber()->text(), expected);
+        QCOMPARE(QString(Program().record.info.serialNumber), expected);
+        QCOMPARE(f.ui.Prompts().size(), size_t(writes ? 0 : 1));
+        if (!writes) QCOMPARE(f.ui.Prompts()[0].icon, qvr::MessageIcon::Error);
+        if (writes) {
+            f.link->AdvanceTo(f.link->Virtual().Now());
+            QCOMPARE(QString::fromStdString(f.unit->receiver.Components()[1].texts[1]), QString("ABC12345678"));
+        }
     }
 
     void windowRepaintsDuringAConnect() {

@@ -165,17 +165,10 @@ int CommandUpgradeUhf(Context& c) {
         c.error = problem;
         return kExitFailed;
     }
-    if (ui.ShowMessage("This application will become unresponsive after the upgrade is complete, and will "
-                       "automatically be closed. You must also turn off the QVR4100 MA receiver following the "
-                       "upgrade.\r\n\r\nAre you sure you wish to continue?",
-                       kDesktopCaption, MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes) {
+    if (!ConfirmUpgradeStart(ui, false)) {
         c.error = "not confirmed (use --yes)";
         return kExitFailed;
     }
-    ui.ShowMessage("Do not disturb the connection to the receiver during the upgrade process. Interruption of the "
-                   "process will cause your radio to become inoperable, and your receiver will have to be sent to a "
-                   "service center for repair.",
-                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
     UpgradeProgress progress;
     UhfUpgradeEngine engine(*c.receiver, progress);
     RunWatched(c, progress, [&] { engine.StartUhfUpgrade(path); }, false);
@@ -205,17 +198,10 @@ int CommandUpgradeGsm(Context& c) {
         c.error = problem ? problem : "the applet file cannot be used";
         return kExitFailed;
     }
-    if (ui.ShowMessage("This application will become unresponsive after the applet upgrade is complete, and will "
-                       "automatically be closed. You must also turn off the QVR4100 MA receiver following the "
-                       "upgrade.\r\n\r\nAre you sure you wish to continue?",
-                       kDesktopCaption, MessageIcon::Information, MessageButtons::YesNo) != MessageAnswer::Yes) {
+    if (!ConfirmUpgradeStart(ui, true)) {
         c.error = "not confirmed (use --yes)";
         return kExitFailed;
     }
-    ui.ShowMessage("Do not disturb the connection to the receiver during the upgrade process. Interruption of the "
-                   "process will cause your radio to become inoperable, and your receiver will have to be sent to a "
-                   "service center for repair.",
-                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
     UpgradeProgress progress;
     GsmUpgradeEngine engine(*c.receiver, progress, ui);
     bool result = false;

@@ -53,6 +53,14 @@ public:
     // --- version log, identity and user-info record (MAReceiverVersionLog.cpp)
     bool GetVersionLog(uint8_t (&destination)[kVersionLogSize]);
     static bool FindVersionComponent(const uint8_t (&versionLog)[kVersionLogSize], uint32_t type, int* index);
+    // The seven texts of a version log entry, each NUL-terminated (widths
+    // 16, 16, 16, 16, 16, 12 and 12).
+    struct VersionEntryTexts {
+        char text[7][17];
+    };
+    // The texts of the first entry of that type; false when there is none.
+    static bool ReadVersionEntry(const uint8_t (&versionLog)[kVersionLogSize], uint32_t type,
+                                 VersionEntryTexts* texts);
     bool UpdateReceiverInfo();
     bool ReadPowerupConfig(int* powerupIndex);
     void IdentifyModel(const char* modelName);

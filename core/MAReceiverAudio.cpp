@@ -21,9 +21,6 @@ constexpr size_t kTimerModeOffset = 52;  // float in the extended levels
 constexpr unsigned int kMaxVolume = 7;
 
 constexpr uint32_t kUserInfoType = 8;
-constexpr size_t kEntrySize = 108;
-constexpr size_t kTextOffsets[7] = {4, 20, 36, 52, 68, 84, 96};
-constexpr size_t kTextWidths[7] = {16, 16, 16, 16, 16, 12, 12};
 
 } // namespace
 
@@ -114,17 +111,11 @@ bool MAReceiver::WritePowerupConfig(int powerupIndex, int timerMode) {
     }
 
     uint8_t log[kVersionLogSize];
-    int index = 0;
-    if (!GetVersionLog(log) || !FindVersionComponent(log, kUserInfoType, &index)) return false;
+    VersionEntryTexts e;
+    if (!GetVersionLog(log) || !ReadVersionEntry(log, kUserInfoType, &e)) return false;
 
     // The entry's first six texts as they are, each cut at its width.
-    const uint8_t* entry = log + 4 + kEntrySize * static_cast<size_t>(index);
-    char texts[6][17];
-    for (int t = 0; t < 6; ++t) {
-        std::memcpy(texts[t], entry + kTextOffsets[t], kTextWidths[t]);
-        texts[t][kTextWidths[t]] = '\0';
-    }
-    const char* const record[7] = {texts[0], texts[1], texts[2], texts[3], texts[4], texts[5], preference};
+    const char* const record[7] = {e.text[0], e.text[1], e.text[2], e.text[3], e.text[4], e.text[5], preference};
     // A record that cannot be sent back is refused before the timer mode
     // changes, so the receiver is left as it was.
     for (const char* text : record)

@@ -146,16 +146,11 @@ bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
 
 bool MAReceiver::WriteUserInfoPeripheral() {
     uint8_t log[kVersionLogSize];
-    int index = 0;
-    if (!GetVersionLog(log) || !FindVersionComponent(log, kUserInfoType, &index)) return false;
-    const uint8_t* entry = log + 4 + 108 * index;
-    char text1[17], text2[17], text7[13];
-    std::memcpy(text1, entry + 4, 16);
-    text1[16] = '\0';
-    std::memcpy(text2, entry + 20, 16);
-    text2[16] = '\0';
-    std::memcpy(text7, entry + 96, 12);
-    text7[12] = '\0';
+    VersionEntryTexts entry;
+    if (!GetVersionLog(log) || !ReadVersionEntry(log, kUserInfoType, &entry)) return false;
+    const char* text1 = entry.text[0];
+    const char* text2 = entry.text[1];
+    const char* text7 = entry.text[6];
 
     char version[UhfBlock::kTextSize + 2] = "";
     const char* name = "";
@@ -193,18 +188,10 @@ bool MAReceiver::WriteUserInfoPeripheral() {
 
 bool MAReceiver::WritePeripheralPlaceholder(bool placeholder) {
     uint8_t log[kVersionLogSize];
-    int index = 0;
-    if (!GetVersionLog(log) || !FindVersionComponent(log, kUserInfoType, &index)) return false;
-    const uint8_t* entry = log + 4 + 108 * index;
-    static constexpr size_t kOffsets[7] = {4, 20, 36, 52, 68, 84, 96};
-    static constexpr size_t kWidths[7] = {16, 16, 16, 16, 16, 12, 12};
-    char texts[7][17];
-    for (int t = 0; t < 7; ++t) {
-        std::memcpy(texts[t], entry + kOffsets[t], kWidths[t]);
-        texts[t][kWidths[t]] = '\0';
-    }
-    CopyCut(texts[2], placeholder ? "NONE" : "");
-    const char* const fields[7] = {texts[0], texts[1], texts[2], texts[3], texts[4], texts[5], texts[6]};
+    VersionEntryTexts e;
+    if (!GetVersionLog(log) || !ReadVersionEntry(log, kUserInfoType, &e)) return false;
+    CopyCut(e.text[2], placeholder ? "NONE" : "");
+    const char* const fields[7] = {e.text[0], e.text[1], e.text[2], e.text[3], e.text[4], e.text[5], e.text[6]};
     SendVersionInfo("userinfo", fields);
     SendCommand("log xcom1_28 versionb once\r\n");
     Clock().Sleep(1000);

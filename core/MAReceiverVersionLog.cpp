@@ -32,15 +32,15 @@ void CopyText(char* destination, const uint8_t* entry, int t) {
     destination[width] = '\0';
 }
 
-// The seven texts of an entry, each with room for its NUL.
-struct EntryTexts {
-    char text[7][17];
-    explicit EntryTexts(const uint8_t* entry) {
-        for (int t = 1; t <= 7; ++t) CopyText(text[t - 1], entry, t);
-    }
-};
-
 } // namespace
+
+bool MAReceiver::ReadVersionEntry(const uint8_t (&versionLog)[kVersionLogSize], uint32_t type,
+                                  VersionEntryTexts* texts) {
+    int index = 0;
+    if (!FindVersionComponent(versionLog, type, &index)) return false;
+    for (int t = 1; t <= 7; ++t) CopyText(texts->text[t - 1], Entry(versionLog, index), t);
+    return true;
+}
 
 bool MAReceiver::GetVersionLog(uint8_t (&destination)[kVersionLogSize]) {
     std::memset(destination, 0, sizeof destination);
@@ -167,9 +167,8 @@ bool MAReceiver::WriteEnclosureSerial() {
     if (!GetVersionLog(log)) return false;
     char serial[17];
     CopyCut(serial, m_receiverInfo.serialNumber);  // the first 16 characters
-    int index = 0;
-    if (FindVersionComponent(log, kEnclosure, &index)) {
-        const EntryTexts e(Entry(log, index));
+    VersionEntryTexts e;
+    if (ReadVersionEntry(log, kEnclosure, &e)) {
         const char* const texts[7] = {e.text[0], serial, e.text[2], e.text[3], e.text[4], e.text[5], e.text[6]};
         return SendVersionInfo("ENCLOSURE", texts);
     }
@@ -179,11 +178,10 @@ bool MAReceiver::WriteEnclosureSerial() {
 
 bool MAReceiver::WriteEnclosureModel(const char* modelName) {
     uint8_t log[kVersionLogSize];
-    int index = 0;
-    if (!GetVersionLog(log) || !FindVersionComponent(log, kEnclosure, &index)) return false;
+    VersionEntryTexts e;
+    if (!GetVersionLog(log) || !ReadVersionEntry(log, kEnclosure, &e)) return false;
     char model[17];
     CopyCut(model, modelName);
-    const EntryTexts e(Entry(log, index));
     const char* const texts[7] = {model, e.text[1], e.text[2], e.text[3], e.text[4], e.text[5], e.text[6]};
     return SendVersionInfo("ENCLOSURE", texts);
 }

@@ -95,5 +95,8 @@ void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, c
 // The UHF Upgrade page's file checks: nullptr when the file may be used,
 // else the message to show.
 const char* CheckUhfUpgradeFile(const char* path);
+// The upgrade pages' Start: the question (Yes/No) and, on Yes, the warning
+// not to disturb the connection. applet: the GSM page's wording.
+bool ConfirmUpgradeStart(IOperator& ui, bool applet);
 
 } // namespace qvr

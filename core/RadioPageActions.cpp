@@ -237,4 +237,22 @@ const char* CheckUhfUpgradeFile(const char* path) {
     return nullptr;
 }
 
+bool ConfirmUpgradeStart(IOperator& ui, bool applet) {
+    const char* question =
+        applet ? "This application will become unresponsive after the applet upgrade is complete, and will "
+                 "automatically be closed. You must also turn off the QVR4100 MA receiver following the "
+                 "upgrade.\r\n\r\nAre you sure you wish to continue?"
+               : "This application will become unresponsive after the upgrade is complete, and will automatically "
+                 "be closed. You must also turn off the QVR4100 MA receiver following the upgrade.\r\n\r\nAre you "
+                 "sure you wish to continue?";
+    if (ui.ShowMessage(question, kDesktopCaption, MessageIcon::Information, MessageButtons::YesNo) !=
+        MessageAnswer::Yes)
+        return false;
+    ui.ShowMessage("Do not disturb the connection to the receiver during the upgrade process. Interruption of the "
+                   "process will cause your radio to become inoperable, and your receiver will have to be sent to a "
+                   "service center for repair.",
+                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+    return true;
+}
+
 } // namespace qvr

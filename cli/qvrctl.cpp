@@ -6,9 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include <unistd.h>
-
 #include "Cli.h"
+#include "Terminal.h"
 #include "PageActions.h"
 
 using namespace qvr;
@@ -161,7 +160,6 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return kExitOk;
     }
-    if (o.trace) setenv("QVR_TRACE", "-", 1);
     if (o.json) c.json.Open();
     const Command* command = nullptr;
     for (const Command& candidate : kCommands)
@@ -178,8 +176,9 @@ int main(int argc, char** argv) {
     }
     if (command->needsPort && o.port.empty()) return Finish(c, Usage(c, "no port given: use -p NAME"));
     c.op.showStatus = !o.json;
-    c.op.showProgress = isatty(2) != 0;
+    c.op.showProgress = StderrIsTerminal();
     PlatformServices services;
+    if (o.trace) services.trace = &StderrTrace();
     services.ui = &c.op;
     services.status = &c.op;
     c.receiver = std::make_unique<MAReceiver>(o.handheld ? Variant::Handheld : Variant::Desktop, services);

@@ -123,4 +123,10 @@ ITrace& NullTrace()
     return *trace;
 }
 
+ITrace& StderrTrace()
+{
+    static ITrace* const trace = new StreamTrace(stderr); // never destroyed, as above
+    return *trace;
+}
+
 } // namespace qvr

@@ -28,4 +28,7 @@ ITrace& SystemTrace();
 // A trace that drops everything.
 ITrace& NullTrace();
 
+// A trace that writes every line to stderr (for a "--trace" option).
+ITrace& StderrTrace();
+
 } // namespace qvr

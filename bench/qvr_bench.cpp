@@ -22,6 +22,15 @@ using namespace qvr;
 
 namespace {
 
+// A receiver object on the virtual link, tracing nothing.
+PlatformServices Services(sim::VirtualLink& link) {
+    PlatformServices services;
+    services.clock = &link.Clock();
+    services.serial = &link.Device();
+    services.trace = &NullTrace();
+    return services;
+}
+
 struct ConnectResult {
     bool found;
     double virtualSeconds;
@@ -32,11 +41,7 @@ ConnectResult TimeConnect(int receiverBaud) {
     config.baud = receiverBaud;
     sim::SimReceiver receiver(config);
     sim::VirtualLink link(receiver);
-    PlatformServices services;
-    services.clock = &link.Clock();
-    services.serial = &link.Device();
-    services.trace = &NullTrace();
-    MAReceiver ma(Variant::Desktop, services);
+    MAReceiver ma(Variant::Desktop, Services(link));
     const bool found = ma.Connect("COM1");
     return {found, static_cast<double>(link.Virtual().Now()) / 1e9};
 }
@@ -55,11 +60,7 @@ bool DebugDownloadScenario() {
     sim::SimReceiver receiver(config);
     sim::SimDebugFile debugFile(receiver);
     sim::VirtualLink link(receiver);
-    PlatformServices services;
-    services.clock = &link.Clock();
-    services.serial = &link.Device();
-    services.trace = &NullTrace();
-    MAReceiver ma(Variant::Desktop, services);
+    MAReceiver ma(Variant::Desktop, Services(link));
     if (!ma.Connect("COM1")) return false;
     const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(kSize, 2024);
     debugFile.SetContent(content);
@@ -110,11 +111,7 @@ bool GsmAppletScenario() {
     sim::SimGsmModule module;
     aux.AttachDevice(&module);
     sim::VirtualLink link(receiver);
-    PlatformServices services;
-    services.clock = &link.Clock();
-    services.serial = &link.Device();
-    services.trace = &NullTrace();
-    MAReceiver ma(Variant::Desktop, services);
+    MAReceiver ma(Variant::Desktop, Services(link));
     if (!ma.Connect("COM1")) return false;
     ma.Peripheral().kind = kPeripheralGsm;
     ma.Peripheral().gsm.moduleKind = kGsmModuleNokia;
@@ -165,11 +162,7 @@ bool UhfUpgradeScenario() {
     sim::SimUhfRadio radio;
     aux.AttachDevice(&radio);
     sim::VirtualLink link(receiver);
-    PlatformServices services;
-    services.clock = &link.Clock();
-    services.serial = &link.Device();
-    services.trace = &NullTrace();
-    MAReceiver ma(Variant::Desktop, services);
+    MAReceiver ma(Variant::Desktop, Services(link));
     if (!ma.Connect("COM1")) return false;
     ma.SendCommand("comvout aux on\r\n");
     ma.SendCommand("log passauxb onnew\r\n");

@@ -29,19 +29,8 @@ namespace {
 constexpr const char* kDesktop = "QVR Family Config Tool";
 constexpr const char* kHandheld = "QVR Config Tool";
 
-struct Msg {
-    std::string text, caption;
-    MessageIcon icon;
-    bool operator==(const Msg&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Msg& m) {
-    return os << "[" << m.caption << "/" << static_cast<int>(m.icon) << "] " << m.text;
-}
-std::vector<Msg> Messages(const test::RecordingOperator& op) {
-    std::vector<Msg> out;
-    for (const auto& m : op.messages) out.push_back({m.text, m.caption, m.icon});
-    return out;
-}
+using Msg = test::ShownMessage;
+std::vector<Msg> Messages(const test::RecordingOperator& op) { return op.Shown(); }
 
 // A preset unit, changed before it starts.
 std::unique_ptr<sim::SimUnit> Unit(const std::string& preset,

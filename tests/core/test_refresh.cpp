@@ -93,19 +93,8 @@ std::string UserInfoLine(const Peripheral& p) {
            p[3] + "\" \"00-02-1\"\r\n";
 }
 
-struct Msg {
-    std::string text, caption;
-    MessageIcon icon;
-    bool operator==(const Msg&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Msg& m) {
-    return os << "[" << m.caption << "/" << static_cast<int>(m.icon) << "] " << m.text;
-}
-std::vector<Msg> Messages(const test::RecordingOperator& op) {
-    std::vector<Msg> out;
-    for (const auto& m : op.messages) out.push_back({m.text, m.caption, m.icon});
-    return out;
-}
+using Msg = test::ShownMessage;
+std::vector<Msg> Messages(const test::RecordingOperator& op) { return op.Shown(); }
 
 Peripheral Stored(const UnitBench& b) {
     const sim::VersionComponent* c = b.Component(sim::component::UserInfo);

@@ -41,4 +41,14 @@ std::vector<std::string> RecordingOperator::Texts() const {
     return texts;
 }
 
+std::vector<ShownMessage> RecordingOperator::Shown() const {
+    std::vector<ShownMessage> shown;
+    for (const Message& m : messages) shown.push_back({m.text, m.caption, m.icon});
+    return shown;
+}
+
+std::ostream& operator<<(std::ostream& os, const ShownMessage& m) {
+    return os << "[" << m.caption << "/" << static_cast<int>(m.icon) << "] " << m.text;
+}
+
 } // namespace qvr::test

@@ -1,11 +1,20 @@
 #pragma once
 #include <deque>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "Operator.h"
 
 namespace qvr::test {
+
+// A message as tests compare it: text, caption and icon.
+struct ShownMessage {
+    std::string text, caption;
+    MessageIcon icon;
+    bool operator==(const ShownMessage&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const ShownMessage& m);
 
 // Records every message and prompt and answers from a script; with the
 // script empty it answers OK/Yes to questions and cancels the prompts.
@@ -27,6 +36,8 @@ public:
 
     // Texts of the messages shown, in order.
     std::vector<std::string> Texts() const;
+    // The messages shown, in order, for comparison.
+    std::vector<ShownMessage> Shown() const;
 
     std::deque<MessageAnswer> answers;        // next answers to questions
     std::deque<std::string> enclosureSerials;  // entered serials; none = Cancel

@@ -7,6 +7,7 @@
 #include "Cli.h"
 #include "GsmUpgrade.h"
 #include "PageActions.h"
+#include "RadioPageActions.h"
 #include "UhfUpgrade.h"
 
 namespace qvr::cli {

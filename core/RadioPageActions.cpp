@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "GsmVocabulary.h"
-#include "PageActions.h"
+#include "RadioPageActions.h"
 #include "Text.h"
 
 namespace qvr {
@@ -70,8 +70,7 @@ bool SubmitUhfSettings(MAReceiver& receiver, ReceiverData& record, int powerChoi
     return true;
 }
 
-CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverData& record, const char* text) {
-    IOperator& ui = receiver.Ui();
+CenterChangeResult AskCenterFrequencyChange(IOperator& ui, const ReceiverData& record) {
     if (record.peripheral.kind != kPeripheralUhf) {
         ui.ShowMessage("Feature only applicable for receivers with UHF radios.", "Error", MessageIcon::Exclamation,
                        MessageButtons::Ok);
@@ -80,27 +79,43 @@ CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverDat
     if (ui.ShowMessage("You are attempting to change the UHF Center frequency. Do you wish to proceed?", "Warning!",
                        MessageIcon::Exclamation, MessageButtons::OkCancel) != MessageAnswer::Ok)
         return CenterChangeResult::Declined;
-    if (MAReceiver::ReadDecimal(text, 254) == 0) {
-        ui.ShowMessage("Frequency does not appear to be a valid number?", "Error", MessageIcon::Error,
-                       MessageButtons::Ok);
-        return CenterChangeResult::InvalidNumber;
-    }
+    return CenterChangeResult::Succeeded;
+}
+
+bool CenterFrequencyTextValid(IOperator& ui, const char* text) {
+    if (MAReceiver::ReadDecimal(text, 254) != 0) return true;
+    ui.ShowMessage("Frequency does not appear to be a valid number?", "Error", MessageIcon::Error, MessageButtons::Ok);
+    return false;
+}
+
+bool ApplyCenterFrequency(MAReceiver& receiver, const char* text) {
     char reason[MAReceiver::kCenterMessageSize] = {};
-    const bool ok = receiver.SetCenterFrequency(text, reason);
-    if (!ok) {
-        char message[MAReceiver::kCenterMessageSize + 160];
-        std::snprintf(message, sizeof message,
-                      "The center frequency change request was rejected for the following reason:\r\n\r\n%s\r\n\r\n"
-                      "Please restart receiver and retry.",
-                      reason);
-        ui.ShowMessage(message, "Error setting center frequency.", MessageIcon::Error, MessageButtons::Ok);
-    }
-    if (ok)
+    if (receiver.SetCenterFrequency(text, reason)) return true;
+    char message[MAReceiver::kCenterMessageSize + 160];
+    std::snprintf(message, sizeof message,
+                  "The center frequency change request was rejected for the following reason:\r\n\r\n%s\r\n\r\n"
+                  "Please restart receiver and retry.",
+                  reason);
+    receiver.Ui().ShowMessage(message, "Error setting center frequency.", MessageIcon::Error, MessageButtons::Ok);
+    return false;
+}
+
+void ReportCenterFrequencyChange(IOperator& ui, bool succeeded) {
+    if (succeeded)
         ui.ShowMessage("Change was successful. Application will terminate, please restart receiver.", "Success!",
                        MessageIcon::None, MessageButtons::Ok);
     else
         ui.ShowMessage("Change was was not successful. Application will terminate, please restart receiver.",
                        "Failure!", MessageIcon::None, MessageButtons::Ok);
+}
+
+CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverData& record, const char* text) {
+    IOperator& ui = receiver.Ui();
+    const CenterChangeResult asked = AskCenterFrequencyChange(ui, record);
+    if (asked != CenterChangeResult::Succeeded) return asked;
+    if (!CenterFrequencyTextValid(ui, text)) return CenterChangeResult::InvalidNumber;
+    const bool ok = ApplyCenterFrequency(receiver, text);
+    ReportCenterFrequencyChange(ui, ok);
     return ok ? CenterChangeResult::Succeeded : CenterChangeResult::Failed;
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "PageActions.h"
+#include "RadioPageActions.h"
 #include "SimGsmModule.h"
 #include "SimUhfRadio.h"
 #include "UnitBench.h"

@@ -1,38 +1,47 @@
-#include "App.h"
+#include "desktop/App.h"
 
-#include "AudioPage.h"
-#include "ConnectionPage.h"
-#include "Pages.h"
-#include "ProgramState.h"
-#include "PropertySheet.h"
-#include "ReceiverWorker.h"
+#include <initializer_list>
 
 #include <QTabBar>
 #include <QTabWidget>
 
-namespace {
-CQVR4100MAQuickToolApp* g_app = nullptr;
-}
+#include "desktop/AudioPage.h"
+#include "desktop/ConnectionPage.h"
+#include "desktop/GsmPages.h"
+#include "desktop/HelpTopics.h"
+#include "desktop/PropertySheet.h"
+#include "desktop/UhfPage.h"
+#include "desktop/UpgradePages.h"
+#include "gui/AppIcon.h"
+#include "gui/ProgramState.h"
+#include "gui/ReceiverWorker.h"
 
-CQVR4100MAQuickToolApp* CQVR4100MAQuickToolApp::Instance() { return g_app; }
-
-CQVR4100MAQuickToolApp::CQVR4100MAQuickToolApp() {
-    g_app = this;
+CQVR4100MAQuickToolApp::CQVR4100MAQuickToolApp(ProgramState& program) : m_program(program) {
+    SetHelpBook(DesktopHelpBook());
     // The eight pages in their creation order; the sheet starts with the
     // Connection page only.
-    m_connection = new CCConnectionPropertyPage;
-    m_audio = new CAudioPropertyPage;
-    m_uhfUpgrade = new CUHFUpgradePropertyPage;
-    m_uhf = new CUHFPropertyPage;
-    m_gsmUpgrade = new CGSMUpgradePage;
-    m_gsmBearer = new CGSMBearerSettingsPropertyPage;
-    m_gsmSettings = new CGSMSettingsPropertyPage;
-    m_mrs = new CDlgAutoMRS;
-    m_sheet = new CQVRPropertySheet;
+    m_connection = new CCConnectionPropertyPage(program);
+    m_audio = new CAudioPropertyPage(program);
+    m_uhfUpgrade = new CUHFUpgradePropertyPage(program);
+    m_uhf = new CUHFPropertyPage(program);
+    m_gsmUpgrade = new CGSMUpgradePage(program);
+    m_gsmBearer = new CGSMBearerSettingsPropertyPage(program);
+    m_gsmSettings = new CGSMSettingsPropertyPage(program);
+    m_mrs = new CDlgAutoMRS(program);
+    m_sheet = new CQVRPropertySheet(program);
+    m_sheet->setWindowIcon(AppIcon());
     m_sheet->AddPage(m_connection);
+
+    connect(m_connection, &CCConnectionPropertyPage::connected, this, [this] { UpdatePages(false); });
+    connect(m_connection, &CCConnectionPropertyPage::disconnected, this, [this] {
+        UpdatePages(true);
+        m_audio->ClearPowerupFilled();
+    });
+    connect(m_sheet, &CQVRPropertySheet::serialNumberChanged, m_connection,
+            &CCConnectionPropertyPage::RefreshSerialNumber);
     // While a receiver operation runs the operator stays on its page: the
     // receiver object serves one operation at a time.
-    if (ReceiverWorker* worker = Program().worker) {
+    if (ReceiverWorker* worker = program.worker) {
         connect(worker, &ReceiverWorker::started, m_sheet, [this] { m_sheet->Tabs()->tabBar()->setEnabled(false); });
         connect(worker, &ReceiverWorker::finished, m_sheet, [this] { m_sheet->Tabs()->tabBar()->setEnabled(true); });
     }
@@ -44,17 +53,16 @@ CQVR4100MAQuickToolApp::~CQVR4100MAQuickToolApp() {
                                                          m_gsmSettings, m_mrs})
         if (!page->parent()) delete page;
     delete m_sheet;
-    if (g_app == this) g_app = nullptr;
 }
 
 void CQVR4100MAQuickToolApp::UpdatePages(bool remove) {
     if (!remove) {
-        m_pagesKind = Program().record.peripheral.kind;
+        const int kind = m_program.record.peripheral.kind;
         m_sheet->AddPage(m_audio);
-        if (m_pagesKind == qvr::kPeripheralUhf) {
+        if (kind == qvr::kPeripheralUhf) {
             m_sheet->AddPage(m_uhf);
             m_sheet->AddPage(m_uhfUpgrade);
-        } else if (m_pagesKind == qvr::kPeripheralGsm) {
+        } else if (kind == qvr::kPeripheralGsm) {
             m_sheet->AddPage(m_gsmBearer);
             m_sheet->AddPage(m_gsmSettings);
             m_sheet->AddPage(m_gsmUpgrade);
@@ -71,4 +79,6 @@ void CQVR4100MAQuickToolApp::UpdatePages(bool remove) {
         page->setParent(nullptr);
     }
     m_sheet->SetActivePage(m_connection);
+    // Back to the size of the Connection page alone.
+    m_sheet->Shrink();
 }

@@ -1,4 +1,4 @@
-#include "AudioPage.h"
+#include "desktop/AudioPage.h"
 
 #include <algorithm>
 #include <functional>
@@ -17,39 +17,15 @@
 
 #include "PageActions.h"
 #include "Preferences.h"
-#include "ProgramState.h"
-#include "ReceiverWorker.h"
+#include "gui/FormLayout.h"
+#include "gui/ProgramState.h"
+#include "gui/ReceiverWorker.h"
 
 using namespace qvr;
 
 namespace {
 
-// Set once the Factory POWERUP list holds the entries of the connected
-// receiver; cleared at disconnect so the next connection fills it anew.
-bool g_powerupFilled = false;
-// An activation that came while a receiver operation ran waits for its end.
-bool g_activationPending = false;
-
 constexpr int kMaxVolume = 7;
-
-// Runs a receiver operation on the worker with the wait cursor, then
-// `done` on this thread. Without a worker (nothing to wait for) both run
-// here. False when the worker refused the job (another one runs).
-bool RunReceiverJob(std::function<void()> job, std::function<void()> done) {
-    ReceiverWorker* worker = Program().worker;
-    if (!worker) {
-        job();
-        done();
-        return true;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool started = worker->Run(std::move(job), [done = std::move(done)] {
-        QApplication::restoreOverrideCursor();
-        done();
-    });
-    if (!started) QApplication::restoreOverrideCursor();
-    return started;
-}
 
 // The language list of the connected receiver and the name of one entry
 // ("N/A" for an index the list does not have).
@@ -81,7 +57,8 @@ private:
 
 } // namespace
 
-CAudioPropertyPage::CAudioPropertyPage(QWidget* parent) : CQVRPage("Receiver Settings", 2, parent) {
+CAudioPropertyPage::CAudioPropertyPage(ProgramState& program, QWidget* parent)
+    : CQVRPage(program, "Receiver Settings", 2, parent) {
     m_volume = new QSlider(Qt::Horizontal, this);
     m_volume->setObjectName("AudioVolume");
     m_volume->setRange(0, kMaxVolume);
@@ -103,23 +80,16 @@ CAudioPropertyPage::CAudioPropertyPage(QWidget* parent) : CQVRPage("Receiver Set
     for (int mode = 0; mode < kTimerModeCount; ++mode)
         m_timer->addItem(QString::fromLatin1(TimerLedChoice(Variant::Desktop, mode)));
     m_timerLabel = new QLabel("Timer LED:", this);
-    m_submit = new QPushButton("Submit", this);
+    m_submit = new QPushButton("&Submit", this);
     m_submit->setObjectName("Submit");
 
-    auto* grid = new QGridLayout;
-    grid->setColumnStretch(1, 1);
-    grid->setVerticalSpacing(8);
-    int row = 0;
-    auto addRow = [&](QLabel* label, QWidget* control) {
-        grid->addWidget(label, row, 0);
-        grid->addWidget(control, row, 1);
-        ++row;
-    };
-    addRow(new QLabel("Audio volume:", this), m_volume);
-    addRow(new QLabel("Test sample:", this), m_sample);
+    auto* grid = new FormGrid;
+    auto addRow = [&](QLabel* label, QWidget* control) { grid->AddRow(label, control); };
+    addRow(new QLabel("Audio &volume:", this), m_volume);
+    addRow(new QLabel("&Test sample:", this), m_sample);
     addRow(new QLabel("Current language:", this), m_currentLanguage);
-    addRow(new QLabel("Language:", this), m_language);
-    addRow(new QLabel("Factory POWERUP:", this), m_powerup);
+    addRow(new QLabel("&Language:", this), m_language);
+    addRow(new QLabel("Factory &POWERUP:", this), m_powerup);
     addRow(m_timerLabel, m_timer);
 
     auto* note = new QLabel("The POWERUP configuration above will be restored anytime a factory reset is performed. ", this);
@@ -138,7 +108,7 @@ CAudioPropertyPage::CAudioPropertyPage(QWidget* parent) : CQVRPage("Receiver Set
     layout->addWidget(note);
     layout->addStretch();
     layout->addLayout(buttons);
-    setMinimumSize(441, 290);
+    setMinimumSize(kPageMinWidth, kPageMinHeight);
 
     // The track bar first, then Test sample, Language and Factory POWERUP.
     setTabOrder(m_volume, m_sample);
@@ -146,13 +116,8 @@ CAudioPropertyPage::CAudioPropertyPage(QWidget* parent) : CQVRPage("Receiver Set
     setTabOrder(m_language, m_powerup);
 
     m_volume->installEventFilter(new ReleaseFilter(this, [this] { SliderReleased(); }));
-    // A new page holds "NONE" only and waits for nothing.
-    g_powerupFilled = false;
-    g_activationPending = false;
     connect(m_submit, &QPushButton::clicked, this, &CAudioPropertyPage::SubmitClicked);
 }
-
-void CAudioPropertyPage::ClearPowerupFilled() { g_powerupFilled = false; }
 
 void CAudioPropertyPage::OnSetActive() {
     ProgramState& p = Program();
@@ -160,12 +125,12 @@ void CAudioPropertyPage::OnSetActive() {
     if (!receiver) return;
     // The receiver object belongs to the running operation until it ends.
     if (p.worker && p.worker->Busy()) {
-        if (!g_activationPending) {
-            g_activationPending = true;
+        if (!m_activationPending) {
+            m_activationPending = true;
             connect(
                 p.worker, &ReceiverWorker::finished, this,
                 [this] {
-                    g_activationPending = false;
+                    m_activationPending = false;
                     OnSetActive();
                 },
                 Qt::SingleShotConnection);
@@ -203,13 +168,13 @@ void CAudioPropertyPage::OnSetActive() {
 
     // 9. The POWERUP choices of this receiver, once per connection. The list
     // starts again from "NONE", as the page does for each new connection.
-    if (p.connected && !g_powerupFilled) {
+    if (p.connected && !m_powerupFilled) {
         const char* entries[kMaxPowerupEntries];
         const int n = PowerupList(Variant::Desktop, model, receiver->GetUserAppVersionNumber(), entries);
         m_powerup->clear();
         m_powerup->addItem("NONE");
         for (int i = 1; i < n; ++i) m_powerup->addItem(QString::fromLatin1(entries[i]));
-        g_powerupFilled = true;
+        m_powerupFilled = true;
     }
     // 10. The stored choice (none selected when the list does not have it).
     const int powerupIndex = p.record.info.powerupIndex;
@@ -218,11 +183,11 @@ void CAudioPropertyPage::OnSetActive() {
 
 void CAudioPropertyPage::SliderReleased() {
     MAReceiver* receiver = Program().receiver;
-    if (!receiver || !m_volume->isEnabled()) return;
+    if (!receiver || !m_volume->isEnabled() || !Program().worker) return;
     const int event = m_sample->currentIndex();
     const int level = m_volume->value();
     // A sample the receiver cannot play is not reported.
-    RunReceiverJob([receiver, event, level] { receiver->PlayAudioPrompt(event, level); }, [] {});
+    Program().worker->RunWithWaitCursor([receiver, event, level] { receiver->PlayAudioPrompt(event, level); });
 }
 
 void CAudioPropertyPage::SubmitClicked() {
@@ -256,7 +221,7 @@ void CAudioPropertyPage::SubmitClicked() {
                            static_cast<QWidget*>(m_powerup), static_cast<QWidget*>(m_timer)})
             w->setEnabled(true);
     };
-    const bool started = RunReceiverJob(
+    const bool started = p.worker && p.worker->RunWithWaitCursor(
         [receiver, record, languageIndex, volume, powerupIndex, timerMode] {
             SubmitReceiverSettings(*receiver, *record, languageIndex, volume, powerupIndex, timerMode);
         },

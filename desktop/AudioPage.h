@@ -1,5 +1,5 @@
 #pragma once
-#include "Pages.h"
+#include "desktop/Pages.h"
 
 class QComboBox;
 class QLabel;
@@ -11,10 +11,10 @@ class QSlider;
 class CAudioPropertyPage : public CQVRPage {
     Q_OBJECT
 public:
-    explicit CAudioPropertyPage(QWidget* parent = nullptr);
+    explicit CAudioPropertyPage(ProgramState& program, QWidget* parent = nullptr);
     void OnSetActive() override;
-    // Cleared by the Connection page at disconnect.
-    static void ClearPowerupFilled();
+    // At disconnect: the next connection fills the POWERUP list anew.
+    void ClearPowerupFilled() { m_powerupFilled = false; }
 
     QSlider* Volume() const { return m_volume; }
     QComboBox* TestSample() const { return m_sample; }
@@ -37,4 +37,9 @@ private:
     QComboBox* m_timer;
     QLabel* m_timerLabel;
     QPushButton* m_submit;
+    // Set once the Factory POWERUP list holds the entries of the connected
+    // receiver.
+    bool m_powerupFilled = false;
+    // An activation that came while a receiver operation ran waits for its end.
+    bool m_activationPending = false;
 };

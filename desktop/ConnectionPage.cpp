@@ -1,4 +1,4 @@
-#include "ConnectionPage.h"
+#include "desktop/ConnectionPage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -8,46 +8,31 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "App.h"
-#include "AudioPage.h"
 #include "ComPort.h"
 #include "PageActions.h"
-#include "ProgramState.h"
-#include "QtOperator.h"
-#include "ReceiverWorker.h"
+#include "gui/FormLayout.h"
+#include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
 
 using namespace qvr;
 
 namespace {
 
-QLabel* Value(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
-}
+QLabel* Value(const QString& text, QWidget* parent) { return DisplayField(text, parent); }
 
 } // namespace
 
-CCConnectionPropertyPage::CCConnectionPropertyPage(QWidget* parent) : CQVRPage("Connection", 1, parent) {
-    auto* grid = new QGridLayout;
-    grid->setColumnStretch(1, 1);
+CCConnectionPropertyPage::CCConnectionPropertyPage(ProgramState& program, QWidget* parent)
+    : CQVRPage(program, "Connection", 1, parent) {
+    auto* grid = new FormGrid;
     grid->setVerticalSpacing(10);
-    int row = 0;
-    auto addRow = [&](QLabel* label, QWidget* value) {
-        grid->addWidget(label, row, 0);
-        grid->addWidget(value, row, 1);
-        ++row;
-    };
+    auto addRow = [&](QLabel* label, QWidget* value) { grid->AddRow(label, value); };
     m_ports = new QComboBox(this);
     m_ports->setObjectName("PortList");
     m_ports->setMinimumWidth(160);
-    auto* portRow = new QHBoxLayout;
-    portRow->addStretch();
-    portRow->addWidget(m_ports);
-    grid->addWidget(new QLabel("PC COM port:", this), row, 0);
-    grid->addLayout(portRow, row, 1);
-    ++row;
+    m_ports->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    addRow(new QLabel("PC COM &port:", this), m_ports);
     addRow(new QLabel("Port configuration:", this), Value(" N,8,1, NO FLOW", this));
     m_status = Value("Not Connected.", this);
     m_status->setObjectName("ConnectionStatus");
@@ -68,7 +53,7 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(QWidget* parent) : CQVRPage("
     // moves up into their place.
     addRow(new QLabel("Version:", this), Value("8.4.2", this));
 
-    m_connect = new QPushButton("Connect", this);
+    m_connect = new QPushButton("&Connect", this);
     m_connect->setObjectName("Connect");
     m_connect->setDefault(true);
     auto* buttons = new QHBoxLayout;
@@ -81,7 +66,7 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(QWidget* parent) : CQVRPage("
     layout->addLayout(grid);
     layout->addStretch();
     layout->addLayout(buttons);
-    setMinimumSize(441, 290);
+    setMinimumSize(kPageMinWidth, kPageMinHeight);
 
     connect(m_connect, &QPushButton::clicked, this, &CCConnectionPropertyPage::ButtonClicked);
     FillPorts();
@@ -127,16 +112,14 @@ void CCConnectionPropertyPage::Connect() {
     const QByteArray port = m_ports->currentText().left(255).toLatin1();
     p.ui->SetStatusLabel(m_status);
     m_status->setText("Connecting...");
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     auto result = std::make_shared<ConnectResult>(ConnectResult::NoReceiver);
     // The connect and the refresh run on the worker; the window keeps
     // repainting and shows every status text as it is set.
-    p.worker->Run(
+    p.worker->RunWithWaitCursor(
         [port, result, &p] {
             *result = ConnectAndRefresh(*p.receiver, port.constData(), p.record, p.ui, false);
         },
         [this, result, &p] {
-            QApplication::restoreOverrideCursor();
             if (*result != ConnectResult::Connected) {
                 m_ports->setEnabled(true);
                 m_connect->setEnabled(true);
@@ -155,23 +138,24 @@ void CCConnectionPropertyPage::Connect() {
             m_firmware->setText(QString::fromLatin1(firmware));
             if (const char* kind = RadioKindText(p.record.peripheral.kind)) m_radio->setText(kind);
             ShowIdentity(true);
-            if (auto* app = CQVR4100MAQuickToolApp::Instance()) app->UpdatePages(false);
+            // The pages are added (and Receiver Settings set up) before the
+            // connected flag is set, as the sheet has always done it.
+            emit connected();
             p.connected = true;
             m_connect->setEnabled(true);
-            m_connect->setText("Disconnect");
+            m_connect->setText("Dis&connect");
             WarnIfOutOfDate(*p.receiver, p.record);
         });
 }
 
 void CCConnectionPropertyPage::Disconnect() {
     ProgramState& p = Program();
-    if (auto* app = CQVR4100MAQuickToolApp::Instance()) app->UpdatePages(true);
     p.connected = false;
-    CAudioPropertyPage::ClearPowerupFilled();
+    emit disconnected();
     ShowIdentity(false);
     m_connect->setEnabled(true);
     m_ports->setEnabled(true);
-    m_connect->setText("Connect");
+    m_connect->setText("&Connect");
     m_status->setText("Not Connected.");
     p.receiver->Disconnect();  // nothing is sent to the receiver
 }

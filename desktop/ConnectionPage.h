@@ -1,5 +1,5 @@
 #pragma once
-#include "Pages.h"
+#include "desktop/Pages.h"
 
 class QComboBox;
 class QLabel;
@@ -10,7 +10,7 @@ class QPushButton;
 class CCConnectionPropertyPage : public CQVRPage {
     Q_OBJECT
 public:
-    explicit CCConnectionPropertyPage(QWidget* parent = nullptr);
+    explicit CCConnectionPropertyPage(ProgramState& program, QWidget* parent = nullptr);
     void OnSetActive() override;
     // Shows the record's serial number while connected.
     void RefreshSerialNumber();
@@ -24,6 +24,12 @@ public:
     QLabel* Firmware() const { return m_firmware; }
     QLabel* Radio() const { return m_radio; }
     QPushButton* ConnectButton() const { return m_connect; }
+
+signals:
+    // A receiver was found and read (the record holds it; the connected
+    // flag is set right after), or the operator disconnected.
+    void connected();
+    void disconnected();
 
 private:
     void ButtonClicked();

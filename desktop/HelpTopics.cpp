@@ -1,12 +1,10 @@
 // The help topics, one per tab, in the numbering the pages' Help buttons
 // and F1 use (1 Connection ... 8 MRS). Links "topic:N" lead to another topic.
+#include "desktop/HelpTopics.h"
+
 namespace helptopics {
 
-extern const int kCount;
-const char* Title(int topic);
-const char* Html(int topic);
-
-const int kCount = 8;
+constexpr int kCount = 8;
 
 namespace {
 
@@ -269,3 +267,12 @@ const char* Title(int topic) { return topic >= 1 && topic <= kCount ? kTitles[to
 const char* Html(int topic) { return topic >= 1 && topic <= kCount ? kTopics[topic - 1] : ""; }
 
 } // namespace helptopics
+
+HelpBook DesktopHelpBook() {
+    HelpBook book;
+    book.count = helptopics::kCount;
+    book.title = helptopics::Title;
+    book.html = helptopics::Html;
+    book.windowTitle = "QVR Family Config Tool Help";
+    return book;
+}

@@ -1,33 +1,44 @@
-#include "PropertySheet.h"
+#include "desktop/PropertySheet.h"
 
 #include <cstdio>
-#include <cstring>
+#include <memory>
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
-#include "App.h"
-#include "ConnectionPage.h"
-#include "Dialogs.h"
-#include "Help.h"
 #include "PageActions.h"
-#include "Pages.h"
-#include "ProgramState.h"
-#include "QtOperator.h"
-#include "ReceiverWorker.h"
+#include "RadioPageActions.h"
+#include "desktop/DebugFileDialog.h"
+#include "desktop/GsmPages.h"
+#include "desktop/Pages.h"
+#include "desktop/UhfPage.h"
+#include "gui/Abort.h"
+#include "gui/Dialogs.h"
+#include "gui/Help.h"
+#include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
+#include "Text.h"
 
 using namespace qvr;
 
-CQVRPropertySheet::CQVRPropertySheet(QWidget* parent) : QDialog(parent), m_tabs(new QTabWidget(this)) {
+namespace {
+// How long closing waits for a stopped receiver operation to end.
+constexpr int kCloseWaitMs = 3000;
+} // namespace
+
+CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
+    : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
     setWindowTitle("QVR Family Config Tool");
     // Only the tabs show; the sheet is closed from the title bar, which also
     // carries the context-help button.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                   Qt::WindowContextHelpButtonHint | Qt::WindowMinimizeButtonHint);
+                   Qt::WindowContextHelpButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
     layout->addWidget(m_tabs);
@@ -35,7 +46,12 @@ CQVRPropertySheet::CQVRPropertySheet(QWidget* parent) : QDialog(parent), m_tabs(
     m_tabs->setUsesScrollButtons(false);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
+    // The hot keys and F1 reach the sheet from every control in it, also
+    // from those that would take Ctrl+letter for themselves (lists).
+    qApp->installEventFilter(this);
 }
+
+CQVRPropertySheet::~CQVRPropertySheet() { qApp->removeEventFilter(this); }
 
 void CQVRPropertySheet::AddPage(CQVRPage* page) {
     if (m_tabs->indexOf(page) >= 0) return;
@@ -55,9 +71,15 @@ int CQVRPropertySheet::PageCount() const { return m_tabs->count(); }
 
 CQVRPage* CQVRPropertySheet::PageAt(int index) const { return qobject_cast<CQVRPage*>(m_tabs->widget(index)); }
 
+void CQVRPropertySheet::Shrink() {
+    if (isMaximized() || isFullScreen()) return;
+    layout()->activate();
+    resize(minimumSizeHint());
+}
+
 void CQVRPropertySheet::TabChanged(int index) {
     // While an upgrade runs the sheet stays on its page.
-    if (QWidget* locked = Program().lockedPage; locked && m_tabs->widget(index) != locked) {
+    if (QWidget* locked = m_program.lockedPage; locked && m_tabs->widget(index) != locked) {
         m_tabs->setCurrentWidget(locked);
         return;
     }
@@ -79,6 +101,26 @@ bool CQVRPropertySheet::event(QEvent* event) {
     return QDialog::event(event);
 }
 
+bool CQVRPropertySheet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this || widget == this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+        OpenContextHelp();
+        return true;
+    }
+    // Ctrl with N, F, D or A (Shift doesn't matter) is the sheet's, not a
+    // list's type-ahead.
+    const bool hot = (key->modifiers() & Qt::ControlModifier) &&
+                     (key->key() == Qt::Key_N || key->key() == Qt::Key_F || key->key() == Qt::Key_D ||
+                      key->key() == Qt::Key_A);
+    if (!hot || !m_program.connected) return false;
+    const int code = key->key();
+    QMetaObject::invokeMethod(this, [this, code] { HotKey(code); }, Qt::QueuedConnection);
+    return true;
+}
+
 void CQVRPropertySheet::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_F1) {
         OpenContextHelp();
@@ -89,50 +131,91 @@ void CQVRPropertySheet::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void CQVRPropertySheet::reject() {
+    // Escape does not close the sheet; the title bar does (closeEvent).
+}
+
+void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
+    if (m_program.lockedPage) {
+        // An interrupted upgrade leaves the radio unusable; the program ends
+        // by itself when the upgrade is over.
+        event->ignore();
+        m_program.ui->ShowMessage("An upgrade is in progress and must not be interrupted. The program closes by "
+                                  "itself when the upgrade has ended.",
+                                  kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+        return;
+    }
+    ReceiverWorker* worker = m_program.worker;
+    if (worker && worker->Busy()) {
+        // Stop the running operation at its next wait and let go of the port.
+        if (m_program.abort) m_program.abort->Abort();
+        m_program.ui->SetSilent(true);
+        hide();
+        worker->WaitIdle(kCloseWaitMs);
+    }
+    QDialog::done(QDialog::Rejected);
+    event->accept();
+    QApplication::quit();
+}
+
 void CQVRPropertySheet::HotKey(int key) {
-    ProgramState& p = Program();
-    if (!p.connected || (p.worker && p.worker->Busy())) return;
+    if (!m_program.connected || (m_program.worker && m_program.worker->Busy())) return;
+    if (m_program.lockedPage) return;
+    // One service dialog at a time.
+    if (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this) return;
     switch (key) {
     case Qt::Key_N: ChangeSerialNumber(); break;
     case Qt::Key_F: ChangeCenterFrequency(); break;
-    case Qt::Key_D:  // the Debug File dialog comes with the upgrade pages
-    case Qt::Key_A:  // the AT Test Mode dialog comes with the GSM pages
+    case Qt::Key_D: OpenDebugFile(); break;
+    case Qt::Key_A: OpenAtTestMode(); break;
     default: break;
     }
 }
 
 void CQVRPropertySheet::ChangeSerialNumber() {
-    ProgramState& p = Program();
+    ProgramState& p = m_program;
     CChangeSerialDialog dialog(QString::fromLatin1(p.record.info.serialNumber), this);
     if (dialog.exec() != QDialog::Accepted) return;
     const QByteArray serial = dialog.NewSerial().toLatin1();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    p.worker->Run([serial, &p] { p.receiver->SetSerialNumber(serial.constData()); },
-                  [serial, &p] {
-                      QApplication::restoreOverrideCursor();
-                      // The record takes the number the receiver now has: the
-                      // new one when it was written, else the old one.
-                      if (std::strcmp(p.receiver->Info().serialNumber, serial.constData()) == 0) {
-                          std::snprintf(p.record.info.serialNumber, sizeof p.record.info.serialNumber, "%s",
-                                        serial.constData());
-                      } else {
-                          p.ui->ShowMessage("The new serial number could not be written to the receiver. The "
-                                            "receiver keeps its serial number.",
-                                            kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
-                      }
-                      if (auto* app = CQVR4100MAQuickToolApp::Instance()) app->ConnectionPage()->RefreshSerialNumber();
-                  });
+    auto written = std::make_shared<bool>(false);
+    p.worker->RunWithWaitCursor(
+        [serial, written, &p] {
+            ReceiverData copy = p.record;
+            *written = qvr::ChangeSerialNumber(*p.receiver, copy, serial.constData());
+        },
+        [this, serial, written, &p] {
+            // The record takes the number the receiver now has: the new one
+            // when it was written, else the old one.
+            if (*written) {
+                CopyCut(p.record.info.serialNumber, serial.constData());
+            } else {
+                p.ui->ShowMessage("The new serial number could not be written to the receiver. The receiver keeps "
+                                  "its serial number.",
+                                  kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
+            }
+            emit serialNumberChanged();
+        });
 }
 
 void CQVRPropertySheet::ChangeCenterFrequency() {
-    ProgramState& p = Program();
-    if (p.record.peripheral.kind != kPeripheralUhf) {
-        p.ui->ShowMessage("Feature only applicable for receivers with UHF radios.", "Error", MessageIcon::Exclamation,
-                          MessageButtons::Ok);
-        return;
-    }
-    if (p.ui->ShowMessage("You are attempting to change the UHF Center frequency. Do you wish to proceed?", "Warning!",
-                          MessageIcon::Exclamation, MessageButtons::OkCancel) != MessageAnswer::Ok)
-        return;
-    // The centre-frequency dialog comes with the UHF pages.
+    ProgramState& p = m_program;
+    char text[64];
+    std::snprintf(text, sizeof text, "%f", p.record.peripheral.uhf.centerFrequency);
+    if (AskCenterFrequencyChange(*p.ui, p.record) != CenterChangeResult::Succeeded) return;
+    CCenterFrequencyDialog dialog(p, QString::fromLatin1(text), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    ReportCenterFrequencyChange(*p.ui, dialog.Succeeded());
+    // The radio stays bridged; the receiver must be restarted.
+    EndProgram(p, 0);
+}
+
+void CQVRPropertySheet::OpenDebugFile() {
+    CDebugFileDialog dialog(m_program, this);
+    dialog.exec();
+}
+
+void CQVRPropertySheet::OpenAtTestMode() {
+    if (m_program.record.peripheral.kind != kPeripheralGsm) return;
+    ATModeTestDialog dialog(m_program, this);
+    dialog.exec();
 }

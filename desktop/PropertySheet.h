@@ -1,19 +1,20 @@
 #pragma once
-#include <vector>
-
 #include <QDialog>
 
+struct ProgramState;
 class CQVRPage;
 class QTabWidget;
 
 // The program's window: one tabbed sheet whose pages come and go with the
 // connection. Only the tabs show; it is closed from the title bar. It routes
 // help (F1 and the title bar's help button: topic 1 + the active tab's index)
-// and the hot keys Ctrl+N, Ctrl+F, Ctrl+D and Ctrl+A while connected.
+// and the hot keys Ctrl+N, Ctrl+F, Ctrl+D and Ctrl+A while connected, from
+// whichever of its controls has the keyboard focus.
 class CQVRPropertySheet : public QDialog {
     Q_OBJECT
 public:
-    explicit CQVRPropertySheet(QWidget* parent = nullptr);
+    explicit CQVRPropertySheet(ProgramState& program, QWidget* parent = nullptr);
+    ~CQVRPropertySheet() override;
 
     void AddPage(CQVRPage* page);
     void RemovePage(CQVRPage* page);
@@ -22,20 +23,32 @@ public:
     int PageCount() const;
     CQVRPage* PageAt(int index) const;
     QTabWidget* Tabs() const { return m_tabs; }
+    // Back to the smallest size the pages in it allow.
+    void Shrink();
 
     // Help topic 1 + the active tab's index (0 to 7), as F1 opens it.
     void OpenContextHelp();
     // The four hot keys; ignored while not connected.
     void HotKey(int key);
 
+signals:
+    // Ctrl+N wrote a new serial number (the record has it).
+    void serialNumberChanged();
+
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
     void TabChanged(int index);
     void ChangeSerialNumber();
     void ChangeCenterFrequency();
+    void OpenDebugFile();
+    void OpenAtTestMode();
 
+    ProgramState& m_program;
     QTabWidget* m_tabs;
 };

@@ -16,18 +16,19 @@
 #include <QSlider>
 #include <QTabWidget>
 
-#include "App.h"
-#include "AudioPage.h"
-#include "ConnectionPage.h"
-#include "Dialogs.h"
-#include "Help.h"
 #include "MAReceiver.h"
-#include "Pages.h"
-#include "ProgramState.h"
-#include "PropertySheet.h"
-#include "QtOperator.h"
-#include "ReceiverWorker.h"
 #include "SimUnit.h"
+#include "desktop/App.h"
+#include "desktop/AudioPage.h"
+#include "desktop/ConnectionPage.h"
+#include "desktop/HelpTopics.h"
+#include "desktop/Pages.h"
+#include "desktop/PropertySheet.h"
+#include "gui/Dialogs.h"
+#include "gui/Help.h"
+#include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
 #include "VirtualLink.h"
 
 namespace {
@@ -77,9 +78,8 @@ struct SeenPrompts {
 // One simulated receiver, connected through the Connection page as the
 // operator would, with every tab rendered; `change` adjusts the receiver
 // before the connect.
-void ShootReceiver(Shooter& shots, const std::string& preset, const QString& name, bool notConnectedToo,
-                   const std::function<void(qvr::sim::SimUnit&)>& change = {}) {
-    ProgramState& p = Program();
+void ShootReceiver(ProgramState& p, Shooter& shots, const std::string& preset, const QString& name,
+                   bool notConnectedToo, const std::function<void(qvr::sim::SimUnit&)>& change = {}) {
     auto unit = qvr::sim::MakePreset(preset);
     if (change) change(*unit);
     qvr::sim::VirtualLink link(unit->receiver);
@@ -89,7 +89,7 @@ void ShootReceiver(Shooter& shots, const std::string& preset, const QString& nam
     p.record = {};
     p.connected = false;
     {
-        CQVR4100MAQuickToolApp app;
+        CQVR4100MAQuickToolApp app(p);
         CQVRPropertySheet* sheet = app.Sheet();
         sheet->show();
         if (notConnectedToo) shots.Save(sheet, "sheet-not-connected");
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
 
     QtOperator ui;
     ReceiverWorker worker;
-    ProgramState& p = Program();
+    ProgramState p;
     p.ui = &ui;
     p.worker = &worker;
     p.simulatedPort = "SIM1";
@@ -162,12 +162,12 @@ int main(int argc, char** argv) {
     for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
                               Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
         ui.SetScript(answer);
-        ShootReceiver(shots, r.preset, r.name, first);
+        ShootReceiver(p, shots, r.preset, r.name, first);
         first = false;
     }
     // A receiver whose configuration names a UHF radio that does not answer.
     ui.SetScript(answer);
-    ShootReceiver(shots, "none", "missing-radio", false, [](qvr::sim::SimUnit& unit) {
+    ShootReceiver(p, shots, "none", "missing-radio", false, [](qvr::sim::SimUnit& unit) {
         for (auto& c : unit.receiver.Components())
             if (c.type == qvr::sim::component::UserInfo) {
                 c.texts[2] = "3AS/PT";
@@ -208,6 +208,7 @@ int main(int argc, char** argv) {
     }
 
     // The help window at each topic.
+    SetHelpBook(DesktopHelpBook());
     for (int topic = 1; topic <= 8; ++topic) {
         ShowHelpTopic(topic);
         for (QWidget* w : QApplication::topLevelWidgets())
@@ -216,7 +217,6 @@ int main(int argc, char** argv) {
     }
 
     worker.WaitIdle();
-    Program() = ProgramState{};
     std::printf("%d images\n", shots.Count());
     return shots.Failed() ? 1 : 0;
 }

@@ -5,17 +5,19 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRegularExpression>
 
-#include "App.h"
-#include "ConnectionPage.h"
 #include "MAReceiver.h"
-#include "ProgramState.h"
-#include "PropertySheet.h"
-#include "QtOperator.h"
-#include "ReceiverWorker.h"
 #include "RecordingTrace.h"
 #include "SimUnit.h"
 #include "VirtualLink.h"
+#include "desktop/App.h"
+#include "desktop/ConnectionPage.h"
+#include "desktop/PropertySheet.h"
+#include "gui/Abort.h"
+#include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
 
 // The desktop program as main() builds it, but with the receiver object on
 // the in-process simulated receiver in virtual time (a connect with its
@@ -25,14 +27,23 @@ struct DesktopFixture {
     explicit DesktopFixture(const std::string& preset = "none", int baud = 9600) {
         unit = qvr::sim::MakePreset(preset, baud);
         link = std::make_unique<qvr::sim::VirtualLink>(unit->receiver);
-        qvr::PlatformServices services{&link->Clock(), &link->Device(), &trace, nullptr, &ui, &ui};
+        // Wired as main() wires the receiver object: its clock and port stop
+        // when the window closes during an operation.
+        clock = std::make_unique<AbortableClock>(link->Clock(), abort);
+        device = std::make_unique<AbortableDevice>(link->Device(), *clock, abort);
+        qvr::PlatformServices services{clock.get(), device.get(), &trace, nullptr, &ui, &ui};
         receiver = std::make_unique<qvr::MAReceiver>(qvr::Variant::Desktop, services);
-        ProgramState& p = Program();
-        p = ProgramState{};
+        ProgramState& p = program;
         p.receiver = receiver.get();
         p.ui = &ui;
         p.worker = &worker;
+        p.abort = &abort;
         p.simulatedPort = "SIM1";
+        // The upgrade engines take the same link; the end of the program is noted.
+        p.upgradeDevice = &link->Device();
+        p.clock = &link->Clock();
+        p.trace = &trace;
+        p.endProgram = [this](int code) { exitCodes.push_back(code); };
         ui.SetScript([this](QtOperator::Prompt& prompt) {
             if (!answers.empty()) {
                 prompt.answer = answers.front();
@@ -41,13 +52,12 @@ struct DesktopFixture {
             if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = enclosureSerial;
             if (prompt.kind == QtOperator::Prompt::Kind::RadioNotFound) prompt.checked = radioRemoved;
         });
-        app = std::make_unique<CQVR4100MAQuickToolApp>();
+        app = std::make_unique<CQVR4100MAQuickToolApp>(program);
         app->Sheet()->show();
     }
     ~DesktopFixture() {
         worker.WaitIdle();
         app.reset();
-        Program() = ProgramState{};
     }
 
     CCConnectionPropertyPage* Connection() const { return app->ConnectionPage(); }
@@ -62,6 +72,11 @@ struct DesktopFixture {
         for (int i = 0; i < app->Sheet()->PageCount(); ++i) tabs.push_back(app->Sheet()->PageAt(i)->Caption());
         return tabs;
     }
+    // A button's or label's text as shown, without its mnemonic marker.
+    static QString Shown(const QString& text) {
+        QString shown = text;
+        return shown.remove(QRegularExpression("&(?=[^&])"));
+    }
     // Texts of the prompts shown so far.
     std::vector<QString> PromptTexts() const {
         std::vector<QString> texts;
@@ -71,12 +86,17 @@ struct DesktopFixture {
 
     std::unique_ptr<qvr::sim::SimUnit> unit;
     std::unique_ptr<qvr::sim::VirtualLink> link;
+    AbortSwitch abort;
+    std::unique_ptr<AbortableClock> clock;
+    std::unique_ptr<AbortableDevice> device;
     qvr::test::RecordingTrace trace;
     QtOperator ui;
     ReceiverWorker worker;
+    ProgramState program;
     std::unique_ptr<qvr::MAReceiver> receiver;
     std::unique_ptr<CQVR4100MAQuickToolApp> app;
     std::vector<qvr::MessageAnswer> answers;  // next answers to questions
     QString enclosureSerial;
+    std::vector<int> exitCodes;  // each time the program would have ended
     bool radioRemoved = false;
 };

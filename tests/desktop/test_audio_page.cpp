@@ -8,7 +8,7 @@
 #include <QSlider>
 #include <QTest>
 
-#include "AudioPage.h"
+#include "desktop/AudioPage.h"
 #include "DesktopFixture.h"
 #include "SimAudio.h"
 
@@ -47,7 +47,7 @@ struct PageFixture : DesktopFixture {
     CAudioPropertyPage* Page() const { return app->ReceiverSettingsPage(); }
     void Connect() {
         PressConnect();
-        QVERIFY(Program().connected);
+        QVERIFY(program.connected);
         ui.ClearPrompts();
     }
     // Lets the simulated receiver take everything sent so far.
@@ -173,7 +173,7 @@ private slots:
 
         // The next connection starts from "NONE" again, with its own model's list.
         f.PressConnect();
-        QVERIFY(!Program().connected);
+        QVERIFY(!f.program.connected);
         SetModel(f, "QVR1500 LBX", "1.10");
         f.Connect();
         f.Activate();
@@ -212,7 +212,7 @@ private slots:
         QCOMPARE(f.WritesSince(from), sent);
         // Nothing else changes until Submit.
         QCOMPARE(f.SimAudio().volume, volumeBefore);
-        QCOMPARE(Program().record.audio.volume, volumeBefore);
+        QCOMPARE(f.program.record.audio.volume, volumeBefore);
         QVERIFY(f.ui.Prompts().empty());
     }
 
@@ -280,9 +280,9 @@ private slots:
         QCOMPARE(f.SimAudio().languageIndex, uint16_t(1));
         QCOMPARE(f.SimAudio().volume, 6);
 
-        QCOMPARE(Program().record.audio.volume, 6);
-        QCOMPARE(int(Program().record.audio.languageIndex), 1);
-        QCOMPARE(Program().record.info.powerupIndex, powerup);
+        QCOMPARE(f.program.record.audio.volume, 6);
+        QCOMPARE(int(f.program.record.audio.languageIndex), 1);
+        QCOMPARE(f.program.record.info.powerupIndex, powerup);
         QCOMPARE(page->CurrentLanguage()->text(), QString("French"));
         for (QWidget* w : std::initializer_list<QWidget*>{page->Submit(), page->Volume(), page->Language(),
                                                           page->Powerup(), page->TestSample(), page->TimerLed()})
@@ -319,9 +319,9 @@ private slots:
         QCOMPARE(f.ui.Prompts()[0].icon, qvr::MessageIcon::Error);
         for (const QString& line : f.WritesSince(from)) QVERIFY2(!line.startsWith("setversioninfo"), qPrintable(line));
         QCOMPARE(page->CurrentLanguage()->text(), QString("Russian"));
-        QCOMPARE(int(Program().record.audio.languageIndex), 4);
-        QCOMPARE(Program().record.audio.volume, 2);
-        QCOMPARE(Program().record.info.powerupIndex, 5);
+        QCOMPARE(int(f.program.record.audio.languageIndex), 4);
+        QCOMPARE(f.program.record.audio.volume, 2);
+        QCOMPARE(f.program.record.info.powerupIndex, 5);
         QVERIFY(page->Submit()->isEnabled());
         QVERIFY(page->Language()->isEnabled());
     }

@@ -11,9 +11,10 @@
 #include <QTextBrowser>
 #include <QTimer>
 
-#include "Dialogs.h"
-#include "Help.h"
-#include "QtOperator.h"
+#include "gui/Dialogs.h"
+#include "desktop/HelpTopics.h"
+#include "gui/Help.h"
+#include "gui/QtOperator.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ int HelpWindowCount() {
 class DialogsTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { SetHelpBook(DesktopHelpBook()); }
+
     void changeSerialLooks() {
         CChangeSerialDialog dialog("QV410002317");
         QCOMPARE(dialog.windowTitle(), QString("Change serial number."));

@@ -1,4 +1,4 @@
-#include "Help.h"
+#include "gui/Help.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -8,16 +8,10 @@
 #include <QUrl>
 #include <QWidget>
 
-// The topic texts, compiled into the program (HelpTopics.cpp).
-namespace helptopics {
-extern const int kCount;
-const char* Title(int topic);
-const char* Html(int topic);
-} // namespace helptopics
-
 namespace {
 
 int g_lastTopic = 0;
+HelpBook g_book;
 
 // One help window for the whole program: a contents list on the left and
 // the topic on the right. Links of the form "topic:N" move between topics.
@@ -30,8 +24,8 @@ public:
         m_contents = new QListWidget(this);
         m_contents->setObjectName("Contents");
         m_contents->setSpacing(2);
-        for (int topic = 1; topic <= helptopics::kCount; ++topic)
-            m_contents->addItem(QString::fromLatin1(helptopics::Title(topic)));
+        for (int topic = 1; topic <= g_book.count; ++topic)
+            m_contents->addItem(QString::fromLatin1(g_book.title(topic)));
         m_contents->setMaximumWidth(m_contents->sizeHintForColumn(0) + 2 * m_contents->frameWidth() + 16);
 
         m_text = new QTextBrowser(this);
@@ -52,12 +46,12 @@ public:
     }
 
     void Show(int topic) {
-        if (topic < 1 || topic > helptopics::kCount) return;
+        if (topic < 1 || topic > g_book.count) return;
         g_lastTopic = topic;
         if (topic == m_topic) return;
         m_topic = topic;
-        setWindowTitle(QString("QVR Family Config Tool Help - %1").arg(QString::fromLatin1(helptopics::Title(topic))));
-        m_text->setHtml(QString::fromUtf8(helptopics::Html(topic)));
+        setWindowTitle(QString("%1 - %2").arg(QString::fromLatin1(g_book.windowTitle), QString::fromLatin1(g_book.title(topic))));
+        m_text->setHtml(QString::fromUtf8(g_book.html(topic)));
         if (m_contents->currentRow() != topic - 1) m_contents->setCurrentRow(topic - 1);
     }
 
@@ -71,8 +65,10 @@ QPointer<HelpWindow> g_window;
 
 } // namespace
 
+void SetHelpBook(const HelpBook& book) { g_book = book; }
+
 void ShowHelpTopic(int topic, QWidget* parent) {
-    if (topic < 1 || topic > helptopics::kCount) return;
+    if (topic < 1 || topic > g_book.count) return;
     // The window belongs to the program's window, so it stays usable while
     // that window is modal and goes away with it.
     QWidget* owner = parent ? parent->window() : nullptr;

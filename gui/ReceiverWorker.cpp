@@ -1,7 +1,10 @@
-#include "ReceiverWorker.h"
+#include "gui/ReceiverWorker.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
 
 ReceiverWorker::ReceiverWorker(QObject* parent) : QObject(parent), m_executor(new QObject) {
     m_thread.setObjectName("receiver");
@@ -30,6 +33,25 @@ bool ReceiverWorker::Run(std::function<void()> job, std::function<void()> done) 
     return true;
 }
 
+bool ReceiverWorker::RunWithWaitCursor(std::function<void()> job, std::function<void()> done) {
+    if (m_busy) return false;
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return Run(std::move(job), [focus, done = std::move(done)] {
+        QApplication::restoreOverrideCursor();
+        if (done) done();
+        if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
+    });
+}
+
 void ReceiverWorker::WaitIdle() {
     while (m_busy) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+}
+
+bool ReceiverWorker::WaitIdle(int timeoutMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while (m_busy && timer.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    return !m_busy;
 }

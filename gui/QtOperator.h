@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <functional>
 #include <vector>
 
@@ -47,6 +48,9 @@ public:
     void SetStatusLabel(QLabel* label);
     void SetProgressBar(QProgressBar* bar);
     void SetScript(Script script) { m_script = std::move(script); }
+    // Once the program is closing nothing more is shown: messages are
+    // answered OK, questions Cancel or No, both prompts cancelled.
+    void SetSilent(bool silent) { m_silent = silent; }
     const std::vector<Prompt>& Prompts() const { return m_prompts; }
     void ClearPrompts() { m_prompts.clear(); }
 
@@ -60,6 +64,7 @@ private:
     void AskHere(Prompt& prompt);
 
     Script m_script;
+    std::atomic<bool> m_silent{false};
     std::vector<Prompt> m_prompts;
     QPointer<QLabel> m_status;
     QPointer<QProgressBar> m_progress;

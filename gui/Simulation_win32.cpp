@@ -1,4 +1,4 @@
-#include "Simulation.h"
+#include "gui/Simulation.h"
 
 // The simulated receiver is served on a pseudo-terminal, which this system
 // does not have.

@@ -1,4 +1,4 @@
-#include "Simulation.h"
+#include "gui/Simulation.h"
 
 #include <atomic>
 #include <memory>
@@ -28,7 +28,9 @@ QString StartSimulation(const QString& preset, QString* error) {
     if (s.runner) return QString::fromStdString(s.runner->Path());
     s.unit = qvr::sim::MakePreset(preset.toStdString());
     if (!s.unit) {
-        *error = "unknown preset " + preset;
+        *error = "unknown preset \"" + preset + "\"; the presets are:";
+        for (const auto& p : qvr::sim::Presets())
+            *error += QString("\n  %1  %2").arg(QString::fromLatin1(p.name), -10).arg(QString::fromLatin1(p.description));
         return {};
     }
     s.runner = std::make_unique<qvr::sim::PtyRunner>(s.unit->receiver);

@@ -1,4 +1,4 @@
-#include "QtOperator.h"
+#include "gui/QtOperator.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QThread>
 
-#include "Dialogs.h"
+#include "gui/Dialogs.h"
 #include "Text.h"
 
 using qvr::MessageAnswer;
@@ -68,6 +68,12 @@ void QtOperator::Ask(Prompt& prompt) {
 }
 
 void QtOperator::AskHere(Prompt& prompt) {
+    if (m_silent) {
+        prompt.answer = prompt.buttons == MessageButtons::YesNo      ? MessageAnswer::No
+                        : prompt.buttons == MessageButtons::OkCancel ? MessageAnswer::Cancel
+                                                                     : MessageAnswer::Ok;
+        return;
+    }
     emit prompted(prompt.caption, prompt.text);
     if (m_script) {
         m_script(prompt);

@@ -16,9 +16,16 @@ public:
     // Runs job on the worker, then done on the user-interface thread. A job
     // started while another runs is refused (false).
     bool Run(std::function<void()> job, std::function<void()> done = {});
+    // The same with the wait cursor until done has run; the keyboard focus
+    // then goes back to the control that had it when the job started (the
+    // button the operator pressed), not to whatever took it while that
+    // control was disabled.
+    bool RunWithWaitCursor(std::function<void()> job, std::function<void()> done = {});
     bool Busy() const { return m_busy; }
     // Waits (processing events) until the running job has finished.
     void WaitIdle();
+    // The same for at most timeoutMs; true when the worker is idle.
+    bool WaitIdle(int timeoutMs);
 
 signals:
     void started();

@@ -234,6 +234,7 @@ void CAudioPropertyPage::SubmitClicked() {
             m_currentLanguage->setText(LanguageEntryName(*receiver, state.record.audio.languageIndex));
             // 6.
             unlock();
-        });
+        },
+        m_submit);
     if (!started) unlock();
 }

@@ -145,7 +145,8 @@ void CCConnectionPropertyPage::Connect() {
             m_connect->setEnabled(true);
             m_connect->setText("Dis&connect");
             WarnIfOutOfDate(*p.receiver, p.record);
-        });
+        },
+        m_connect);
 }
 
 void CCConnectionPropertyPage::Disconnect() {

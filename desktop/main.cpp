@@ -17,10 +17,6 @@
 #include "platform/SerialDevice.h"
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("QVR4100MAConfigTool");
-    QApplication::setWindowIcon(AppIcon());
-
     // The program reads no options, but for --simulate[=PRESET]: a simulated
     // receiver on a pseudo-terminal, listed first in the port list.
     QString preset;
@@ -39,6 +35,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("QVR4100MAConfigTool");
+    QApplication::setWindowIcon(AppIcon());
 
     // The receiver object's clock and port stop waiting when the window is
     // closed while an operation runs.

@@ -33,9 +33,9 @@ bool ReceiverWorker::Run(std::function<void()> job, std::function<void()> done) 
     return true;
 }
 
-bool ReceiverWorker::RunWithWaitCursor(std::function<void()> job, std::function<void()> done) {
+bool ReceiverWorker::RunWithWaitCursor(std::function<void()> job, std::function<void()> done, QWidget* focusAfter) {
     if (m_busy) return false;
-    QPointer<QWidget> focus = QApplication::focusWidget();
+    QPointer<QWidget> focus = focusAfter ? focusAfter : QApplication::focusWidget();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     return Run(std::move(job), [focus, done = std::move(done)] {
         QApplication::restoreOverrideCursor();

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QThread>
 
+class QWidget;
+
 // Runs receiver operations one at a time on a thread of their own, so the
 // window keeps repainting while the receiver object waits for the receiver.
 // The receiver object is only ever used by the job that runs.
@@ -17,10 +19,10 @@ public:
     // started while another runs is refused (false).
     bool Run(std::function<void()> job, std::function<void()> done = {});
     // The same with the wait cursor until done has run; the keyboard focus
-    // then goes back to the control that had it when the job started (the
-    // button the operator pressed), not to whatever took it while that
-    // control was disabled.
-    bool RunWithWaitCursor(std::function<void()> job, std::function<void()> done = {});
+    // then goes back to `focus` (by default the control that has it when
+    // the job starts): the button the operator pressed, not whatever took
+    // the focus while that button was disabled.
+    bool RunWithWaitCursor(std::function<void()> job, std::function<void()> done = {}, QWidget* focus = nullptr);
     bool Busy() const { return m_busy; }
     // Waits (processing events) until the running job has finished.
     void WaitIdle();

@@ -1,6 +1,7 @@
 // The desktop shell and the Connection page, driving the real widgets
 // against the simulated receiver.
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QLabel>
 #include <QTabWidget>
@@ -10,6 +11,7 @@
 #include "gui/Dialogs.h"
 
 #include "DesktopFixture.h"
+#include "desktop/AudioPage.h"
 #include "gui/Help.h"
 #include "desktop/Pages.h"
 
@@ -229,6 +231,76 @@ private slots:
             f.link->AdvanceTo(f.link->Virtual().Now());
             QCOMPARE(QString::fromStdString(f.unit->receiver.Components()[1].texts[1]), QString("ABC12345678"));
         }
+    }
+
+    void hotKeysReachTheSheetFromAList() {
+        DesktopFixture f("uhf");
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        CAudioPropertyPage* audio = f.app->ReceiverSettingsPage();
+        f.app->Sheet()->SetActivePage(audio);
+        const int before = audio->Language()->currentIndex();
+        f.answers = {MessageAnswer::Cancel};
+        // A list with the focus would take Ctrl+F as type-ahead.
+        QTest::keyClick(audio->Language(), Qt::Key_F, Qt::ControlModifier);
+        QApplication::processEvents();
+        QCOMPARE(f.PromptTexts(), std::vector<QString>{"You are attempting to change the UHF Center frequency. Do "
+                                                        "you wish to proceed?"});
+        QCOMPARE(audio->Language()->currentIndex(), before);
+    }
+
+    void closingDuringAConnectEndsItAtOnce() {
+        DesktopFixture f("none", 57600);  // found at the sixth rate: a long connect
+        SlowDevice slow(f.link->Device());
+        AbortableDevice device(slow, *f.clock, f.abort);
+        qvr::PlatformServices services{f.clock.get(), &device, &f.trace, nullptr, &f.ui, &f.ui};
+        qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
+        f.program.receiver = &receiver;
+        f.Connection()->ConnectButton()->click();
+        QTest::qWait(50);
+        QVERIFY(f.worker.Busy());
+        QElapsedTimer timer;
+        timer.start();
+        f.app->Sheet()->close();
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString("%1 ms").arg(timer.elapsed())));
+        QVERIFY(!f.worker.Busy());
+        QVERIFY(!f.program.connected);
+        QVERIFY(!receiver.Port().IsOpen());
+        QVERIFY(!f.app->Sheet()->isVisible());
+        QCOMPARE(f.ui.Prompts().size(), size_t(0));  // nothing shown once closing
+        f.program.receiver = f.receiver.get();
+    }
+
+    void focusGoesBackToTheButtonPressed_data() {
+        QTest::addColumn<bool>("found");
+        QTest::newRow("connected") << true;
+        QTest::newRow("connect failed") << false;
+    }
+    void focusGoesBackToTheButtonPressed() {
+        QFETCH(bool, found);
+        DesktopFixture f("none");
+        if (!found) f.link->FailOpen("SIM1", 5);
+        f.app->Sheet()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.app->Sheet()));
+        QPushButton* button = f.Connection()->ConnectButton();
+        button->setFocus();
+        f.PressConnect();
+        QCOMPARE(QApplication::focusWidget(), button);
+    }
+
+    void sheetShrinksAfterTheGsmTabsAndValuesStayNearLabels() {
+        DesktopFixture f("gsm");
+        CQVRPropertySheet* sheet = f.app->Sheet();
+        QApplication::processEvents();
+        const int alone = sheet->width();
+        f.PressConnect();
+        QVERIFY(sheet->width() > alone);  // six tabs in view
+        f.PressConnect();
+        QApplication::processEvents();
+        QCOMPARE(sheet->width(), alone);
+        sheet->resize(1600, 700);
+        QApplication::processEvents();
+        QVERIFY(f.Connection()->Status()->geometry().right() < 700);
     }
 
     void windowRepaintsDuringAConnect() {

@@ -144,7 +144,8 @@ void CUHFPropertyPage::SubmitClicked() {
             uhf.currentFrequency = changed.currentFrequency;
             if (*succeeded) m_current->setText(MegahertzText(uhf.currentFrequency));
             m_submit->setEnabled(true);
-        });
+        },
+        m_submit);
     if (!started) m_submit->setEnabled(true);
 }
 

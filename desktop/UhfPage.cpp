@@ -43,6 +43,7 @@ CUHFPropertyPage::CUHFPropertyPage(ProgramState& program, QWidget* parent)
     named(m_firmware, "FirmwareVersion");
     m_ranges = DisplayField("N/A", this);
     named(m_ranges, "FrequencyRanges");
+    m_ranges->setMinimumWidth(m_ranges->fontMetrics().horizontalAdvance("000.00000-000.00000, 000.00000-000.00000 MHz"));
     m_current = DisplayField("N/A", this);
     named(m_current, "CurrentFrequency");
     m_frequency = new QLineEdit(this);
@@ -64,14 +65,12 @@ CUHFPropertyPage::CUHFPropertyPage(ProgramState& program, QWidget* parent)
     grid->AddRow(new QLabel("TX &power (WATTS):", this), m_power);
     grid->AddRow(new QLabel("&Enable error correction (FEC):", this), m_fec);
 
-    // One sentence over two lines.
-    auto* note1 = new QLabel(
-        "Note: Radio Data transmission or reception may interfere with correct operation of the", this);
-    note1->setObjectName("Note1");
-    auto* note2 =
-        new QLabel(" QVR Family Config Tool. The UHF radio settings seen on this page may be affected.", this);
-    note2->setObjectName("Note2");
-    for (QLabel* note : {note1, note2}) note->setWordWrap(true);
+    // The note is one sentence in two parts; it wraps as the page is wide.
+    auto* note = new QLabel("Note: Radio Data transmission or reception may interfere with correct operation of the"
+                            " QVR Family Config Tool. The UHF radio settings seen on this page may be affected.",
+                            this);
+    note->setObjectName("Note");
+    note->setWordWrap(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_submit);
@@ -82,12 +81,12 @@ CUHFPropertyPage::CUHFPropertyPage(ProgramState& program, QWidget* parent)
     layout->setContentsMargins(16, 16, 16, 12);
     layout->addLayout(grid);
     layout->addSpacing(6);
-    layout->addWidget(note1);
-    layout->addWidget(note2);
-    layout->setSpacing(2);
+    layout->addWidget(note);
     layout->addStretch();
     layout->addLayout(buttons);
-    setMinimumSize(kPageMinWidth, kPageMinHeight);
+    // The page widens for the ranges of the radio.
+    layout->addStrut(kPageMinWidth);
+    setMinimumHeight(kPageMinHeight);
 
     connect(m_submit, &QPushButton::clicked, this, &CUHFPropertyPage::SubmitClicked);
 }

@@ -54,6 +54,7 @@ CUpgradePage::CUpgradePage(ProgramState& program, const QString& caption, int he
     for (int i = 0; i < texts.explanation.size(); ++i) {
         auto* line = new QLabel(texts.explanation[i], this);
         line->setObjectName(QString("Explanation%1").arg(i + 1));
+        line->setWordWrap(true);
         explanation->addWidget(line);
     }
     layout->addLayout(explanation);

@@ -68,7 +68,9 @@ private slots:
         for (int i = 0; i < page->TxPower()->count(); ++i) power << page->TxPower()->itemText(i);
         QCOMPARE(power, (QStringList{".010", ".020", ".050", ".100", ".200", ".500", "1.000"}));
         QCOMPARE(DesktopFixture::Shown(page->Submit()->text()), QString("Submit"));
-        QVERIFY(page->findChild<QLabel*>("Note1")->text().startsWith("Note: Radio Data transmission"));
+        QCOMPARE(page->findChild<QLabel*>("Note")->text(),
+                 QString("Note: Radio Data transmission or reception may interfere with correct operation of the QVR "
+                         "Family Config Tool. The UHF radio settings seen on this page may be affected."));
     }
 
     void activationShowsTheRecord_data() {

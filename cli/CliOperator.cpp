@@ -54,10 +54,13 @@ MessageAnswer CliOperator::ShowMessage(const char* text, const char* caption, Me
     if (buttons == MessageButtons::OkCancel) answer = yes ? MessageAnswer::Ok : MessageAnswer::Cancel;
     if (buttons == MessageButtons::YesNo) answer = yes ? MessageAnswer::Yes : MessageAnswer::No;
     EndProgress();
+    // A message without a caption shows as its text alone.
+    const char* separator = caption && *caption ? ": " : "";
+    if (!caption) caption = "";
     if (buttons == MessageButtons::Ok)
-        std::fprintf(stderr, "%s: %s\n", caption, Lines(text).c_str());
+        std::fprintf(stderr, "%s%s%s\n", caption, separator, Lines(text).c_str());
     else
-        std::fprintf(stderr, "%s: %s [%s]\n", caption, Lines(text).c_str(), AnswerName(answer));
+        std::fprintf(stderr, "%s%s%s [%s]\n", caption, separator, Lines(text).c_str(), AnswerName(answer));
     m_messages.push_back({caption, text, IconName(icon), ButtonsName(buttons), AnswerName(answer)});
     return answer;
 }

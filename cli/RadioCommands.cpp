@@ -207,7 +207,7 @@ int CommandUpgradeGsm(Context& c) {
     GsmUpgradeEngine engine(*c.receiver, progress, ui);
     bool result = false;
     RunWatched(c, progress, [&] { result = engine.StartGsmUpgrade(path); }, true);
-    if (!result) c.error = "the applet upgrade did not succeed";
+    if (!result) c.error = engine.FailureReason()[0] ? engine.FailureReason() : "the applet upgrade did not succeed";
     return result ? kExitOk : kExitFailed;
 }
 

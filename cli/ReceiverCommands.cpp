@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Cli.h"
+#include "DebugFileActions.h"
 #include "PageActions.h"
 #include "Preferences.h"
 
@@ -118,6 +119,12 @@ int CommandDebugLog(Context& c) {
     if (action == "get" ? args.size() != 2 : args.size() != 1) return Usage(c, "debuglog: wrong arguments");
     if (action != "enable" && action != "disable" && action != "delete" && action != "get")
         return Usage(c, "debuglog: unknown action " + action);
+    const Variant variant = c.options.handheld ? Variant::Handheld : Variant::Desktop;
+    // As the dialog: an empty save path is refused before anything is sent.
+    if (action == "get" && !DebugSavePathGiven(c.op, args[1].c_str(), variant)) {
+        c.error = "no save path given";
+        return kExitFailed;
+    }
     if (!ConnectReceiver(c)) return kExitFailed;
     MAReceiver& r = *c.receiver;
     if (action == "enable" || action == "disable") {
@@ -125,15 +132,21 @@ int CommandDebugLog(Context& c) {
         return kExitOk;
     }
     if (action == "delete") {
-        if (r.DeleteDebugFile()) return kExitOk;
-        c.error = "the delete command could not be sent";
+        switch (DeleteDebugFileAsked(r)) {
+        case DebugDeleteResult::Deleted: return kExitOk;
+        case DebugDeleteResult::Declined: c.error = "not confirmed (use --yes)"; break;
+        case DebugDeleteResult::Failed: c.error = "the delete command could not be sent"; break;
+        }
         return kExitFailed;
     }
-    if (r.DownloadDebugFile(args[1].c_str(), &c.op)) {
+    switch (GetDebugFile(r, args[1].c_str(), &c.op)) {
+    case DebugDownloadResult::Succeeded:
         if (c.options.json) c.json.Member("path", args[1].c_str());
         return kExitOk;
+    case DebugDownloadResult::EmptyPath: c.error = "no save path given"; break;
+    case DebugDownloadResult::Declined: c.error = "not confirmed (use --yes)"; break;
+    case DebugDownloadResult::Failed: c.error = "the debug file could not be downloaded"; break;
     }
-    c.error = "the debug file could not be downloaded";
     return kExitFailed;
 }
 

@@ -61,7 +61,7 @@ const Command kCommands[] = {
     {"gsm-mrs", CommandGsmMrs, true, "qvrctl -p PORT gsm-mrs --startup on|off --address A --port N --mount M --password P\n"},
     {"gsm-at", CommandGsmAt, true, "qvrctl -p PORT gsm-at COMMAND\n  Sends one AT command to the GSM module and prints its answer.\n"},
     {"gsm-tcp", CommandGsmTcp, true, "qvrctl -p PORT gsm-tcp SITE\n  Asks the GSM module to open a TCP connection to SITE port 80.\n"},
-    {"debuglog", CommandDebugLog, true, "qvrctl -p PORT debuglog enable | disable | delete | get PATH\n"},
+    {"debuglog", CommandDebugLog, true, "qvrctl -p PORT debuglog enable | disable | delete | get PATH\n  Switches the receiver's debug recording on or off, deletes its debug file,\n  or downloads it to PATH. delete and get ask first (answer with --yes).\n"},
     {"upgrade-uhf", CommandUpgradeUhf, true, "qvrctl -p PORT upgrade-uhf FILE\n  Reprograms the UHF radio from an .sfo file.\n"},
     {"upgrade-gsm", CommandUpgradeGsm, true, "qvrctl -p PORT upgrade-gsm FILE\n  Replaces the GSM module's applet with a .jar file.\n"},
 };

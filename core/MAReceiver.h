@@ -270,7 +270,8 @@ private:
     // reply header came.
     bool AppletRequest(const AppletMessage& request, uint32_t limitMs, uint8_t (&reply)[kAppletReplyCapacity + 1],
                        uint32_t* replyType, size_t* received);
-    // A text request that must be answered with reply type 2.
+    // A text request that must be answered with reply type 2, with the
+    // pass-through log running for its reply.
     bool AppletWrite(uint32_t type, const char* payload, uint32_t limitMs);
 
     // --- UHF radio helpers (MAReceiverUhf*.cpp)

@@ -138,13 +138,19 @@ bool MAReceiver::ReadNtripSettings(NtripSourceRecord* record) {
 }
 
 bool MAReceiver::AppletWrite(uint32_t type, const char* payload, uint32_t limitMs) {
-    m_port.Purge();
     AppletMessage request;
     if (payload ? !request.BuildText(type, payload) : !request.Build(type)) return false;
+    // The module's reply comes back only in the pass-through log, which is
+    // off once the connect-time refresh is over: each write runs it for
+    // the time of its request and stops it again.
+    SendCommand("log passauxb onnew\r\n");
+    m_port.Purge();
     uint8_t reply[kAppletReplyCapacity + 1];
     uint32_t replyType = 0;
     size_t received = 0;
-    return AppletRequest(request, limitMs, reply, &replyType, &received) && replyType == applet::Success;
+    const bool ok = AppletRequest(request, limitMs, reply, &replyType, &received) && replyType == applet::Success;
+    SendCommand("unlog passauxb\r\n");
+    return ok;
 }
 
 bool MAReceiver::WriteGprsSettings(const BearerRecord* record, GsmField* tooLong) {
@@ -233,10 +239,7 @@ bool MAReceiver::WriteNtripSettings(const NtripSourceRecord* record, GsmField* t
         TraceF(Trace(), "WriteNtripSettings - settings too long for one sendhex line, not sent.");
         return false;
     }
-    SendCommand("log passauxb onnew\r\n");
-    const bool ok = AppletWrite(applet::WriteNtrip, payload, kNtripWriteLimitMs);
-    SendCommand("unlog passauxb\r\n");
-    return ok;
+    return AppletWrite(applet::WriteNtrip, payload, kNtripWriteLimitMs);
 }
 
 } // namespace qvr

@@ -126,22 +126,30 @@ void TcpTestSite(const char* text, char* site, size_t size) {
 
 bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
                      const char* password, const char* accessPointName, const char* timeoutText) {
+    // The page's messages carry the desktop caption in both programs.
+    IOperator& ui = receiver.Ui();
+    const auto fail = [&ui](const char* text) {
+        ui.ShowMessage(text, kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
+        return false;
+    };
+    // The record follows the module: each part of it changes only once the
+    // module has confirmed its write, and the first write it does not
+    // confirm ends the submit.
     BearerRecord& bearer = record.peripheral.bearer;
     const int type = bearerType == kBearerGprs ? kBearerGprs : kBearerNone;
     if (type == kBearerNone) {
+        if (!receiver.ClearBearer()) return fail("The bearer could not be cleared on the GSM module.");
         std::memset(&bearer, 0, sizeof bearer);
-        receiver.ClearBearer();
     } else {
         // Checked on a copy first, so a refused field leaves the record as it was.
         BearerRecord edited = bearer;
         edited.defaultConnection = type;
         edited.incomingChapEnabled = 0;
         edited.csdNumberAuthenticationEnabled = 0;
-        const auto refuse = [&receiver](GsmField field) {
+        const auto refuse = [&fail](GsmField field) {
             char message[160];
             FormatFieldTooLong(message, field);
-            receiver.Ui().ShowMessage(message, kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
-            return false;
+            return fail(message);
         };
         // A text longer than its field would be written cut, and reported
         // as written: refused instead, before anything is sent.
@@ -159,15 +167,27 @@ bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType,
         edited.gprsTimeout = static_cast<int32_t>(std::atol(timeoutText && *timeoutText ? timeoutText : "0"));
         edited.gprsEntered = 1;
         GsmField tooLong = GsmField::None;
-        if (!receiver.WriteGprsSettings(&edited, &tooLong) && tooLong != GsmField::None) return refuse(tooLong);
-        bearer = edited;
-        receiver.WriteAuthenticationSettings(&bearer);
-        receiver.SetDefaultConnection(kBearerGprs);
+        if (!receiver.WriteGprsSettings(&edited, &tooLong)) {
+            if (tooLong != GsmField::None) return refuse(tooLong);
+            return fail("The GPRS settings could not be written to the GSM module.");
+        }
+        CopyCut(bearer.gprsPppUserName, edited.gprsPppUserName);
+        CopyCut(bearer.gprsPppPassword, edited.gprsPppPassword);
+        CopyCut(bearer.gprsAccessPointName, edited.gprsAccessPointName);
+        bearer.gprsTimeout = edited.gprsTimeout;
+        bearer.gprsEntered = 1;
+        if (!receiver.WriteAuthenticationSettings(&edited))
+            return fail("The authentication settings could not be written to the GSM module.");
+        bearer.incomingChapEnabled = 0;
+        bearer.csdNumberAuthenticationEnabled = 0;
+        std::memcpy(bearer.incomingChapUserName, edited.incomingChapUserName, sizeof bearer.incomingChapUserName);
+        std::memcpy(bearer.incomingChapPassword, edited.incomingChapPassword, sizeof bearer.incomingChapPassword);
+        if (!receiver.SetDefaultConnection(kBearerGprs))
+            return fail("The default connection could not be set to GPRS on the GSM module.");
+        bearer.defaultConnection = kBearerGprs;
     }
-    // The page does not look at the results of the writes. Its messages carry
-    // the desktop caption in both programs.
-    receiver.Ui().ShowMessage("GSM Settings successfully updated.", kDesktopCaption, MessageIcon::Information,
-                              MessageButtons::Ok);
+    ui.ShowMessage("GSM Settings successfully updated.", kDesktopCaption, MessageIcon::Information,
+                   MessageButtons::Ok);
     return true;
 }
 

@@ -43,9 +43,13 @@ void ReportCenterFrequencyChange(IOperator& ui, bool succeeded);
 
 // The site the TCP test uses: what follows the first "www.", or the whole text.
 void TcpTestSite(const char* text, char* site, size_t size);
-// The GSM Bearer page's Submit: bearer 0 (TCP GPRS) with its four fields, or
-// 2 (NO BEARER). A field too long for the module is refused with a message
-// naming it before anything is sent (false).
+// The GSM Bearer page's Submit: bearer 0 (TCP GPRS) with its four fields
+// (GPRS settings, authentication, default connection), or 2 (NO BEARER,
+// the bearer cleared). A field too long for the module is refused with a
+// message naming it before anything is sent (false). The writes stop at the
+// first one the module does not confirm, with a message naming it (false);
+// the record takes only what the module confirmed. True with the success
+// message when every write was confirmed.
 bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
                      const char* password, const char* accessPointName, const char* timeoutText);
 // Whether the module's applet is recent enough for the MRS page (3.002 on).

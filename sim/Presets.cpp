@@ -44,7 +44,8 @@ const std::vector<Preset>& Presets() {
     return presets;
 }
 
-std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud, const std::string& port) {
+std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud, const std::string& port,
+                                    size_t debugFileSize) {
     ReceiverConfig config;
     config.baud = baud;
     config.port = port;
@@ -66,6 +67,7 @@ std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud, const std
         return nullptr;
     }
     auto unit = std::make_unique<SimUnit>(config);
+    if (debugFileSize > 0) unit->debugFile.SetContent(SimDebugFile::LogText(debugFileSize));
     if (name == "uhf") unit->Fit(std::make_unique<SimUhfRadio>());
     if (name == "gsm") unit->Fit(std::make_unique<SimGsmModule>());
     if (name == "gsm-nokia") {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 
 #include "LogFrame.h"
 
@@ -41,6 +42,20 @@ std::vector<uint8_t> SimDebugFile::Pattern(size_t size, uint32_t seed) {
         x ^= x >> 17;
         x ^= x << 5;
         b = static_cast<uint8_t>(x >> 11);
+    }
+    return bytes;
+}
+
+std::vector<uint8_t> SimDebugFile::LogText(size_t size) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(size);
+    char line[80];
+    for (unsigned long n = 1; bytes.size() < size; ++n) {
+        const int length = std::snprintf(line, sizeof line,
+                                         "QVR debug log line %06lu  hw+tracking  epoch %010lu  ch %02lu\n",
+                                         n % 1000000, n * 200, n % 12 + 1);
+        const size_t take = std::min(static_cast<size_t>(length), size - bytes.size());
+        bytes.insert(bytes.end(), line, line + take);
     }
     return bytes;
 }

@@ -37,6 +37,9 @@ public:
     const std::vector<uint8_t>& Content() const { return m_content; }
     // A deterministic pseudo-random byte pattern.
     static std::vector<uint8_t> Pattern(size_t size, uint32_t seed = 1);
+    // Text that reads as a recording, one 64-character line per record
+    // ("QVR debug log line 000001 ..."), cut at exactly size bytes.
+    static std::vector<uint8_t> LogText(size_t size);
 
     // Faults stay in force for every later stream until cleared.
     void InjectFault(DebugStreamFault fault, uint32_t block = 0, uint32_t pauseMs = 0);

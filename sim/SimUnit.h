@@ -41,8 +41,12 @@ struct Preset {
     const char* description;
 };
 const std::vector<Preset>& Presets();
-// Builds the named preset at the given rate and receiver port; nullptr for
-// an unknown name.
-std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud = 9600, const std::string& port = "COM1");
+// The size of the debug file every preset records (SimDebugFile::LogText):
+// 200 blocks, about 18 s at 115200 baud.
+inline constexpr size_t kPresetDebugFileSize = 200 * 1024;
+// Builds the named preset at the given rate and receiver port, with a debug
+// file of the given size (0: an empty file); nullptr for an unknown name.
+std::unique_ptr<SimUnit> MakePreset(const std::string& name, int baud = 9600, const std::string& port = "COM1",
+                                    size_t debugFileSize = kPresetDebugFileSize);
 
 } // namespace qvr::sim

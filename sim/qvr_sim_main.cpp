@@ -1,6 +1,7 @@
 // qvr-sim: a simulated receiver on a pseudo-terminal, for trying the tool
 // without a receiver. Prints the pty's path on the first line of stdout.
 #include <atomic>
+#include <cctype>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,14 +17,21 @@ namespace {
 
 std::atomic<bool> g_stop{false};
 
+// The receiver keeps its file size in 32 bits; the simulator keeps the
+// file in memory, so it stays well below that.
+constexpr size_t kMaxDebugFileSize = 256u * 1024 * 1024;
+
 void OnSignal(int) { g_stop = true; }
 
 int Usage(FILE* out, int status) {
     std::fprintf(out,
                  "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH]\n"
+                 "               [--debug-file-size BYTES]\n"
                  "       qvr-sim --list-presets\n"
                  "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
-                 "printed on the first line. --link also makes a symbolic link to it.\n");
+                 "printed on the first line. --link also makes a symbolic link to it.\n"
+                 "--debug-file-size: the receiver's debug file, lines of text (default %zu; 0: empty).\n",
+                 qvr::sim::kPresetDebugFileSize);
     return status;
 }
 
@@ -32,6 +40,7 @@ int Usage(FILE* out, int status) {
 int main(int argc, char** argv) {
     std::string preset = "uhf", port = "COM1", link;
     int baud = 9600;
+    size_t debugFileSize = qvr::sim::kPresetDebugFileSize;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -39,6 +48,17 @@ int main(int argc, char** argv) {
         else if (arg == "--baud" && hasValue) baud = std::atoi(argv[++i]);
         else if (arg == "--receiver-port" && hasValue) port = argv[++i];
         else if (arg == "--link" && hasValue) link = argv[++i];
+        else if (arg == "--debug-file-size" && hasValue) {
+            const char* text = argv[++i];
+            char* end = nullptr;
+            const unsigned long long size = std::strtoull(text, &end, 10);
+            if (!std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0' || size > kMaxDebugFileSize) {
+                std::fprintf(stderr, "qvr-sim: --debug-file-size must be 0 to %zu bytes, not %s\n", kMaxDebugFileSize,
+                             text);
+                return 2;
+            }
+            debugFileSize = static_cast<size_t>(size);
+        }
         else if (arg == "--list-presets") {
             for (const auto& p : qvr::sim::Presets()) std::printf("%-10s %s\n", p.name, p.description);
             return 0;
@@ -60,7 +80,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qvr-sim: --baud must be one of 4800 9600 19200 38400 57600 115200 230400\n");
         return 2;
     }
-    auto unit = qvr::sim::MakePreset(preset, baud, port);
+    auto unit = qvr::sim::MakePreset(preset, baud, port, debugFileSize);
     if (!unit) {
         std::fprintf(stderr, "qvr-sim: unknown preset %s (see --list-presets)\n", preset.c_str());
         return 2;

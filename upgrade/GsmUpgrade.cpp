@@ -1,8 +1,10 @@
 #include "GsmUpgrade.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 
 namespace qvr {
@@ -66,8 +68,16 @@ bool GsmUpgradeEngine::CheckAppletFile(const char* path, int moduleKind, const c
 
 uint32_t GsmUpgradeEngine::FileChecksum(const uint8_t* bytes, size_t count) { return AppletChecksum(bytes, count); }
 
+void GsmUpgradeEngine::SetReason(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(m_reason, sizeof m_reason, format, args);
+    va_end(args);
+}
+
 bool GsmUpgradeEngine::StartGsmUpgrade(const char* path) {
     m_progress.Clear();
+    m_reason[0] = '\0';
     m_closeRequested = false;
     const Outcome outcome = Run(path);
     const bool result = outcome == Outcome::Succeeded;
@@ -83,29 +93,52 @@ bool GsmUpgradeEngine::StartGsmUpgrade(const char* path) {
 
 bool GsmUpgradeEngine::ReadImage(const char* path) {
     m_image.clear();
-    if (!path) return false;
+    if (!path) path = "";
+    // A folder opens for reading too, and reports an enormous size.
+    std::error_code error;
+    if (std::filesystem::is_directory(std::filesystem::path(path), error)) {
+        SetReason("%s is a folder, not an applet file.", path);
+        return false;
+    }
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
+    if (!file) {
+        SetReason("The applet file %s could not be opened.", path);
+        return false;
+    }
     bool ok = std::fseek(file, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(file) : -1;
+    if (ok && size == 0) {
+        std::fclose(file);
+        SetReason("The applet file %s is empty.", path);
+        return false;
+    }
     ok = ok && size > 0 && std::fseek(file, 0, SEEK_SET) == 0;
     if (ok) {
-        m_image.resize(static_cast<size_t>(size));
-        ok = std::fread(m_image.data(), 1, m_image.size(), file) == m_image.size();
+        try {
+            m_image.resize(static_cast<size_t>(size));
+        } catch (const std::exception&) {  // more than this worker can hold
+            ok = false;
+        }
+        ok = ok && std::fread(m_image.data(), 1, m_image.size(), file) == m_image.size();
     }
     std::fclose(file);
-    if (!ok) m_image.clear();
+    if (!ok) {
+        m_image.clear();
+        SetReason("The applet file %s could not be read.", path);
+    }
     return ok;
 }
 
 GsmUpgradeEngine::Outcome GsmUpgradeEngine::Run(const char* path) {
     if (!ReadImage(path)) {
         TraceF(m_trace, "GSM upgrade - the applet file cannot be read or is empty.\n");
-        return Outcome::EndedEarly;
+        return Outcome::EndedEarly;  // ReadImage gave the reason
     }
     m_moduleKind = m_receiver.Peripheral().gsm.moduleKind;
     if (!m_receiver.OpenAuxBridge(kLinkRate)) {
         TraceF(m_trace, "GSM upgrade - no radio known, the bridge was not opened.\n");
+        SetReason("The receiver's bridge to the GSM module could not be opened: no radio is known on its AUX port. "
+                  "Please reconnect and try again.");
         return Outcome::EndedEarly;
     }
     m_receiver.Disconnect();
@@ -113,6 +146,7 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Run(const char* path) {
     m_receiver.GetPortName(portName);
     if (!OpenFlashPort(portName, kLinkRate)) {
         TraceF(m_trace, "GSM upgrade - cannot open %s.\n", portName);
+        SetReason("The serial port %s could not be opened at %d baud for the upgrade.", portName, kLinkRate);
         return Outcome::EndedEarly;
     }
     m_progress.SetStatusText("Beginning upgrade...");
@@ -283,6 +317,7 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
             m_clock.Sleep(kResendPauseMs);
             if (m_resends > kMaxResends) {
                 TraceF(m_trace, "Upgrade terminating, too many resends, check connection.\n");
+                SetReason("Upgrade terminating, too many resends, check connection.");
                 return Outcome::Abandoned;
             }
         }
@@ -302,6 +337,8 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
         if (WaitForType(applet::Success)) break;
         const uint32_t seconds = (m_clock.GetTickCount() - start) / 1000;
         if (seconds > kSuccessLimitS) {
+            SetReason("The GSM module did not report a successful upgrade within %u seconds of the commit.",
+                      static_cast<unsigned>(kSuccessLimitS));
             Finish(false);
             return Outcome::Failed;
         }

@@ -61,6 +61,9 @@ public:
     // block. True when the module reported success. Every return sets
     // engineEnded and engineResult in the progress record.
     bool StartGsmUpgrade(const char* path);
+    // Why the last upgrade did not succeed, as a page can show it (empty
+    // after a success). Read it once the progress record shows engineEnded.
+    const char* FailureReason() const { return m_reason; }
 
     // Called once, from the engine's thread, after the result message of
     // an upgrade that reached its end: the front end closes the program.
@@ -88,6 +91,11 @@ private:
     bool ReadImage(const char* path);
     Outcome Transfer();
     void Finish(bool success);
+    void SetReason(const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
 
     MAReceiver& m_receiver;
     UpgradeProgress& m_progress;
@@ -106,6 +114,7 @@ private:
     bool m_successSeen = false;  // a success taken by another wait after the commit
     uint8_t m_buffer[kLinkBufferSize] = {};
     size_t m_count = 0;
+    char m_reason[256] = {};
 };
 
 } // namespace qvr

@@ -4,13 +4,18 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "SimDebugFile.h"
 
 extern char** environ;
 
@@ -46,16 +51,18 @@ Outcome Qvrctl(const std::string& args) {
 // qvr-sim with a preset, running until the test ends.
 class Simulator {
 public:
-    explicit Simulator(const char* preset) {
+    explicit Simulator(const char* preset, std::vector<std::string> options = {}) {
         int out[2];
         if (pipe(out) != 0) return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        char* const argv[] = {const_cast<char*>(QVR_SIM_PATH), const_cast<char*>("--preset"),
-                              const_cast<char*>(preset), nullptr};
-        if (posix_spawn(&m_pid, QVR_SIM_PATH, &actions, nullptr, argv, environ) != 0) m_pid = -1;
+        options.insert(options.begin(), {QVR_SIM_PATH, "--preset", preset});
+        std::vector<char*> argv;
+        for (std::string& option : options) argv.push_back(option.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&m_pid, QVR_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
         char c;
@@ -136,4 +143,26 @@ TEST(QvrctlOverPty, UsageErrorsNameTheArgument) {
         EXPECT_EQ(run.status, 2) << c.args;
         EXPECT_TRUE(Has(run.err, c.says)) << c.args << ": " << run.err;
     }
+}
+
+TEST(QvrctlOverPty, DebugLogGetAsksThenWritesTheReceiversFile) {
+    Simulator sim("uhf", {"--debug-file-size", "3000"});
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    char folder[] = "/tmp/qvrctl_debuglog_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string file = std::string(folder) + "/debug.bin";
+
+    Outcome run = Qvrctl("-y --json -p " + sim.Path() + " debuglog get " + file);
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<uint8_t> got{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(got, qvr::sim::SimDebugFile::LogText(3000));
+    EXPECT_TRUE(Has(run.err, "Warning: Are you sure you wish to retrieve the file? It may take a long time to "
+                             "download. [ok]"))
+        << run.err;
+    EXPECT_TRUE(Has(run.err, "Success: File Download Successful!")) << run.err;
+    EXPECT_TRUE(Has(run.out, "\"text\":\"File Download Successful!\"")) << run.out;
+    EXPECT_TRUE(Has(run.out, "\"ok\":true")) << run.out;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }

@@ -399,35 +399,55 @@ TEST(GsmSettingsPage, TcpTestSite) {
 
 TEST(SubmitGsmBearer, RequestsRecordAndMessage) {
     const std::string longName(200, 'a');
+    const std::string gprs = "user\nsecret\ninternet.apn\n30\n";
+    const Msg updated{"GSM Settings successfully updated.", kDesktop, MessageIcon::Information};
+    // What the record takes from the submit: nothing, what the module
+    // confirmed before it refused a write, or everything.
+    enum class Kept { Before, Gprs, GprsAndAuthentication, All };
     struct Case {
         const char* name;
         Variant variant;
         int bearer;
         std::string user, password, apn, timeout;
+        uint32_t refusedType;  // the module answers this request with an error
         bool ok;
         std::vector<std::pair<uint32_t, std::string>> requests;  // type and text payload
         Msg message;
+        Kept kept;
     } cases[] = {
-        {"GPRS", Variant::Desktop, kBearerGprs, "user", "secret", "internet.apn", "30", true,
-         {{23, "user\nsecret\ninternet.apn\n30\n"}, {38, "0\n0\n\n\n"}, {37, "0\n"}},
-         {"GSM Settings successfully updated.", kDesktop, MessageIcon::Information}},
-        {"GPRS, empty time-out", Variant::Desktop, kBearerGprs, "", "", "apn", "", true,
-         {{23, "\n\napn\n0\n"}, {38, "0\n0\n\n\n"}, {37, "0\n"}},
-         {"GSM Settings successfully updated.", kDesktop, MessageIcon::Information}},
-        {"NO BEARER", Variant::Desktop, kBearerNone, "user", "secret", "internet.apn", "30", true, {{40, ""}},
-         {"GSM Settings successfully updated.", kDesktop, MessageIcon::Information}},
+        {"GPRS", Variant::Desktop, kBearerGprs, "user", "secret", "internet.apn", "30", 0, true,
+         {{23, gprs}, {38, "0\n0\n\n\n"}, {37, "0\n"}}, updated, Kept::All},
+        {"GPRS, empty time-out", Variant::Desktop, kBearerGprs, "", "", "apn", "", 0, true,
+         {{23, "\n\napn\n0\n"}, {38, "0\n0\n\n\n"}, {37, "0\n"}}, updated, Kept::All},
+        {"NO BEARER", Variant::Desktop, kBearerNone, "user", "secret", "internet.apn", "30", 0, true, {{40, ""}},
+         updated, Kept::All},
         // The handheld page shows the desktop caption here.
-        {"handheld", Variant::Handheld, kBearerNone, "", "", "", "", true, {{40, ""}},
-         {"GSM Settings successfully updated.", kDesktop, MessageIcon::Information}},
+        {"handheld", Variant::Handheld, kBearerNone, "", "", "", "", 0, true, {{40, ""}}, updated, Kept::All},
         // Longer than the field: refused, not cut.
-        {"APN too long", Variant::Desktop, kBearerGprs, "user", "secret", longName, "30", false, {},
+        {"APN too long", Variant::Desktop, kBearerGprs, "user", "secret", longName, "30", 0, false, {},
          {"The GPRS access point name is too long to be sent to the GSM module. Please shorten it.", kDesktop,
-          MessageIcon::Error}},
+          MessageIcon::Error},
+         Kept::Before},
         // Each fits its field, together they do not fit one request.
         {"together too long", Variant::Desktop, kBearerGprs, std::string(100, 'u'), std::string(120, 'p'),
-         std::string(110, 'n'), "30", false, {},
+         std::string(110, 'n'), "30", 0, false, {},
          {"The GPRS password is too long to be sent to the GSM module. Please shorten it.", kDesktop,
-          MessageIcon::Error}},
+          MessageIcon::Error},
+         Kept::Before},
+        // A write the module refuses ends the submit there.
+        {"GPRS settings refused", Variant::Desktop, kBearerGprs, "user", "secret", "internet.apn", "30", 23, false,
+         {{23, gprs}},
+         {"The GPRS settings could not be written to the GSM module.", kDesktop, MessageIcon::Error}, Kept::Before},
+        {"authentication refused", Variant::Desktop, kBearerGprs, "user", "secret", "internet.apn", "30", 38, false,
+         {{23, gprs}, {38, "0\n0\n\n\n"}},
+         {"The authentication settings could not be written to the GSM module.", kDesktop, MessageIcon::Error},
+         Kept::Gprs},
+        {"default connection refused", Variant::Desktop, kBearerGprs, "user", "secret", "internet.apn", "30", 37,
+         false, {{23, gprs}, {38, "0\n0\n\n\n"}, {37, "0\n"}},
+         {"The default connection could not be set to GPRS on the GSM module.", kDesktop, MessageIcon::Error},
+         Kept::GprsAndAuthentication},
+        {"clear refused", Variant::Desktop, kBearerNone, "", "", "", "", 40, false, {{40, ""}},
+         {"The bearer could not be cleared on the GSM module.", kDesktop, MessageIcon::Error}, Kept::Before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -441,9 +461,11 @@ TEST(SubmitGsmBearer, RequestsRecordAndMessage) {
                         bearer.csdNumberAuthentication = true;
                         bearer.gprsAccessPointName = "old.apn";
                         bearer.gprsTimeout = 12;
+                        bearer.defaultConnection = kBearerCsd;
                     }),
                     c.variant);
         ASSERT_EQ(b.record.peripheral.kind, kPeripheralGsm);
+        if (c.refusedType) b.Module().InjectFault({sim::GsmModuleFault::ErrorReply, 0, 1, c.refusedType});
         const BearerRecord before = b.record.peripheral.bearer;
         const size_t from = b.Module().Requests().size();
         EXPECT_EQ(SubmitGsmBearer(b.ma, b.record, c.bearer, c.user.c_str(), c.password.c_str(), c.apn.c_str(),
@@ -455,22 +477,28 @@ TEST(SubmitGsmBearer, RequestsRecordAndMessage) {
             requests.push_back({b.Module().Requests()[i].type, PayloadText(b.Module().Requests()[i].payload)});
         EXPECT_EQ(requests, c.requests);
         EXPECT_EQ(Messages(b.op), std::vector<Msg>{c.message});
-        const BearerRecord& r = b.record.peripheral.bearer;
-        if (!c.ok) {
-            EXPECT_EQ(std::memcmp(&r, &before, sizeof r), 0) << "the record is left as it was";
+        if (c.requests.empty()) {
             EXPECT_TRUE(b.Sent().empty());
+        }
+        const BearerRecord& r = b.record.peripheral.bearer;
+        if (c.kept == Kept::Before) {
+            EXPECT_EQ(std::memcmp(&r, &before, sizeof r), 0) << "the record is left as it was";
         } else if (c.bearer == kBearerNone) {
             const BearerRecord zero{};
             EXPECT_EQ(std::memcmp(&r, &zero, sizeof r), 0);
             EXPECT_EQ(b.Module().Bearer().gprsAccessPointName, "");
         } else {
-            EXPECT_EQ(r.defaultConnection, kBearerGprs);
             EXPECT_EQ(r.gprsEntered, 1);
             EXPECT_STREQ(r.gprsAccessPointName, c.apn.c_str());
             EXPECT_EQ(r.gprsTimeout, std::atoi(c.timeout.c_str()));
+            EXPECT_EQ(r.defaultConnection, c.kept == Kept::All ? kBearerGprs : kBearerCsd);
+            EXPECT_EQ(r.csdNumberAuthenticationEnabled, c.kept == Kept::Gprs ? 1 : 0);
+        }
+        if (c.kept == Kept::All && c.bearer == kBearerGprs) {
             EXPECT_FALSE(b.Module().Bearer().incomingChapEnabled);
             EXPECT_FALSE(b.Module().Bearer().csdNumberAuthentication);
             EXPECT_EQ(b.Module().Bearer().incomingChapUserName, "");
+            EXPECT_EQ(b.Module().Bearer().defaultConnection, kBearerGprs);
         }
     }
 }

@@ -196,6 +196,7 @@ TEST(GsmUpgrade, ResendRule) {
         } else {
             EXPECT_TRUE(b.op.messages.empty()) << c.name;
             EXPECT_EQ(b.trace.Count("Upgrade terminating, too many resends, check connection.\n"), 1) << c.name;
+            EXPECT_STREQ(b.engine->FailureReason(), "Upgrade terminating, too many resends, check connection.");
         }
         // The first resend follows the failed wait for the verify.
         std::vector<double> times;
@@ -250,29 +251,39 @@ TEST(GsmUpgrade, AfterTheCommit) {
         EXPECT_EQ(record.engineEnded, 1) << c.name;
         EXPECT_EQ(record.engineResult, c.ok ? 1 : 0) << c.name;
         EXPECT_EQ(b.closes, 1) << c.name << ": the program closes after either outcome";
+        EXPECT_STREQ(b.engine->FailureReason(),
+                     c.ok ? "" : "The GSM module did not report a successful upgrade within 80 seconds of the commit.")
+            << c.name;
     }
 }
 
 TEST(GsmUpgrade, EndsEarly) {
+    enum class File { Missing, Written, Folder };
     struct Case {
         const char* name;
-        bool writeFile;
+        File file;
         size_t size;
         int32_t peripheral;
         bool portFails;
         size_t commandsSent;
+        std::string reason;  // %s: the path
     } cases[] = {
-        {"missing file", false, 0, kPeripheralGsm, false, 0},
-        {"empty file", true, 0, kPeripheralGsm, false, 0},
-        {"no radio known", true, 300, kPeripheralNone, false, 0},
-        {"port cannot be opened", true, 300, kPeripheralGsm, true, 6},
+        {"missing file", File::Missing, 0, kPeripheralGsm, false, 0, "The applet file %s could not be opened."},
+        {"empty file", File::Written, 0, kPeripheralGsm, false, 0, "The applet file %s is empty."},
+        {"a folder", File::Folder, 0, kPeripheralGsm, false, 0, "%s is a folder, not an applet file."},
+        {"no radio known", File::Written, 300, kPeripheralNone, false, 0,
+         "The receiver's bridge to the GSM module could not be opened: no radio is known on its AUX port. Please "
+         "reconnect and try again."},
+        {"port cannot be opened", File::Written, 300, kPeripheralGsm, true, 6,
+         "The serial port COM1 could not be opened at 115200 baud for the upgrade."},
     };
     for (const Case& c : cases) {
         TempDir dir;
         UpgradeBench b;
         b.ma.Peripheral().kind = c.peripheral;
-        const std::string path = c.writeFile ? dir.Write("NokiaBridge.jar", Pattern(c.size))
-                                             : (dir.path / "NokiaBridge.jar").string();
+        const std::string path = c.file == File::Written ? dir.Write("NokiaBridge.jar", Pattern(c.size))
+                                                         : (dir.path / "NokiaBridge.jar").string();
+        if (c.file == File::Folder) fs::create_directory(path);
         if (c.portFails) b.link.FailOpen("COM1");
         const size_t before = b.LineCount();
         EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str())) << c.name;
@@ -285,6 +296,9 @@ TEST(GsmUpgrade, EndsEarly) {
         EXPECT_TRUE(b.op.messages.empty()) << c.name;
         EXPECT_EQ(b.closes, 0) << c.name;
         EXPECT_TRUE(b.module.Requests().empty()) << c.name;
+        std::string reason = c.reason;
+        if (const size_t at = reason.find("%s"); at != std::string::npos) reason.replace(at, 2, path);
+        EXPECT_EQ(b.engine->FailureReason(), reason) << c.name;
     }
 }
 

@@ -29,9 +29,6 @@ const char* const kFailureText =
     "Upgrade was not successful. Verify radio operation and contact a service depot for assistance.";
 const char* const kNotSuccessful = "Finished. Not Successful.";
 
-// The GSM engine does not say why it stopped early.
-const char* const kGsmEndedEarly = "The upgrade ended before the module confirmed it.";
-
 int g_firstPollMs = 2000;
 int g_nextPollMs = 200;
 
@@ -247,7 +244,7 @@ bool CGSMUpgradePage::Tick(const UpgradeProgressRecord& record) {
     // The close request comes before the engine returns: an engine that has
     // returned without one stopped early (file, bridge, port, resends).
     if (record.engineEnded && EngineReturned() && !m_engine->CloseRequested()) {
-        Finish(kNotSuccessful, EarlyEndMessage(kGsmEndedEarly), "Failure");
+        Finish(kNotSuccessful, EarlyEndMessage(QString::fromLatin1(m_engine->FailureReason())), "Failure");
         return false;
     }
     Progress()->setValue(record.percent);

@@ -202,10 +202,10 @@ private slots:
         QTest::newRow("GSM no success after commit") << "gsm" << "SiemensBridge.jar" << 600 << Trouble::NoSuccess
                                                      << kFailure << "Failure" << "" << "Finished.";
         QTest::newRow("GSM too many resends") << "gsm-nokia" << "NokiaBridge.jar" << 1400 << Trouble::TwoLostVerifies
-                                              << kFailure << "Failure" << "before the module confirmed it"
+                                              << kFailure << "Failure" << "too many resends"
                                               << "Finished. Not Successful.";
         QTest::newRow("GSM file vanishes") << "gsm-nokia" << "NokiaBridge.jar" << 600 << Trouble::FileVanishes
-                                           << kFailure << "Failure" << "before the module confirmed it"
+                                           << kFailure << "Failure" << "could not be opened"
                                            << "Finished. Not Successful.";
     }
     void upgradeToItsEnd() {

@@ -13,7 +13,7 @@
 
 #include "PageActions.h"
 #include "RadioPageActions.h"
-#include "desktop/DebugFileDialog.h"
+#include "gui/DebugFileDialog.h"
 #include "desktop/GsmPages.h"
 #include "desktop/Pages.h"
 #include "desktop/UhfPage.h"
@@ -210,7 +210,7 @@ void CQVRPropertySheet::ChangeCenterFrequency() {
 }
 
 void CQVRPropertySheet::OpenDebugFile() {
-    CDebugFileDialog dialog(m_program, this);
+    CDebugFileDialog dialog(m_program, qvr::Variant::Desktop, this);
     dialog.exec();
 }
 

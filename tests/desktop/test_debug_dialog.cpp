@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "DesktopFixture.h"
-#include "desktop/DebugFileDialog.h"
+#include "gui/DebugFileDialog.h"
 
 using qvr::MessageAnswer;
 
@@ -21,7 +21,7 @@ struct DialogFixture : DesktopFixture {
         CDebugFileDialog::SetPollInterval(5);
         PressConnect();
         ui.ClearPrompts();
-        dialog = new CDebugFileDialog(program, app->Sheet());
+        dialog = new CDebugFileDialog(program, qvr::Variant::Desktop, app->Sheet());
         dialog->show();
     }
     ~DialogFixture() {

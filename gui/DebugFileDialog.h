@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include "Variant.h"
+
 struct ProgramState;
 class QLabel;
 class QLineEdit;
@@ -11,8 +13,9 @@ class QProgressBar;
 class QPushButton;
 class QTimer;
 
-// "Debug File" (Ctrl+D): switches the receiver's debug recording, downloads
-// and deletes its debug file. The download runs on the receiver worker; a
+// "Debug File" (Ctrl+D in both programs): switches the receiver's debug
+// recording, downloads and deletes its debug file. The handheld's labels
+// and messages differ in wording only. The download runs on the receiver worker; a
 // one-second timer locks and unlocks the buttons from the download state.
 // Closing the dialog during a download lets the download finish in the
 // background: its result message still comes, and nothing of the closed
@@ -29,7 +32,7 @@ public:
         kIdle = 5,
     };
 
-    explicit CDebugFileDialog(ProgramState& program, QWidget* parent = nullptr);
+    CDebugFileDialog(ProgramState& program, qvr::Variant variant, QWidget* parent = nullptr);
 
     // The timer's period (1000 ms); tests shorten it.
     static void SetPollInterval(int ms);
@@ -53,6 +56,7 @@ private:
     void SetLocked(bool locked);
 
     ProgramState& m_program;
+    qvr::Variant m_variant;
     QPushButton* m_enable;
     QPushButton* m_disable;
     QLabel* m_status;

@@ -1,4 +1,4 @@
-#include "desktop/DebugFileDialog.h"
+#include "gui/DebugFileDialog.h"
 
 #include <cstdio>
 
@@ -30,8 +30,9 @@ constexpr int kPathChars = 260;
 
 void CDebugFileDialog::SetPollInterval(int ms) { g_pollMs = ms; }
 
-CDebugFileDialog::CDebugFileDialog(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program), m_state(std::make_shared<std::atomic<int>>(kIdle)) {
+CDebugFileDialog::CDebugFileDialog(ProgramState& program, Variant variant, QWidget* parent)
+    : QDialog(parent), m_program(program), m_variant(variant), m_state(std::make_shared<std::atomic<int>>(kIdle)) {
+    const bool handheld = variant == Variant::Handheld;
     setWindowTitle("Debug File");
     m_enable = new QPushButton("&Enable", this);
     m_enable->setObjectName("Enable");
@@ -61,12 +62,12 @@ CDebugFileDialog::CDebugFileDialog(ProgramState& program, QWidget* parent)
     recording->addWidget(m_enable);
     recording->addWidget(m_disable);
     recording->addStretch();
-    auto* pathLabel = new QLabel("&Save File Path:", this);
+    auto* pathLabel = new QLabel(handheld ? "&Save file path:" : "&Save File Path:", this);
     pathLabel->setBuddy(m_path);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_browse);
-    auto* progressLabel = new QLabel("Transfer Progress...", this);
+    auto* progressLabel = new QLabel(handheld ? "Transfer progress..." : "Transfer Progress...", this);
     auto* file = new QHBoxLayout;
     file->addStretch();
     file->addWidget(m_get);
@@ -82,7 +83,7 @@ CDebugFileDialog::CDebugFileDialog(ProgramState& program, QWidget* parent)
     layout->addWidget(m_progress);
     layout->addStretch();
     layout->addLayout(file);
-    setMinimumWidth(380);
+    if (!handheld) setMinimumWidth(380);
 
     connect(m_enable, &QPushButton::clicked, this, [this] { SwitchRecording(true); });
     connect(m_disable, &QPushButton::clicked, this, [this] { SwitchRecording(false); });
@@ -128,10 +129,11 @@ void CDebugFileDialog::GetFile() {
     ui->SetProgressBar(m_progress);
     AbortSwitch* abort = m_program.abort;
     auto state = m_state;
-    m_program.worker->Run([receiver, ui, path, state, abort] {
-        if (!DebugSavePathGiven(*ui, path.constData())) return;  // the state stays 0
+    const Variant variant = m_variant;
+    m_program.worker->Run([receiver, ui, path, state, abort, variant] {
+        if (!DebugSavePathGiven(*ui, path.constData(), variant)) return;  // the state stays 0
         *state = kWorkerRunning;
-        if (ConfirmDebugDownload(*ui) && !DownloadDebugFileAndReport(*receiver, path.constData(), ui) &&
+        if (ConfirmDebugDownload(*ui, variant) && !DownloadDebugFileAndReport(*receiver, path.constData(), ui) &&
             abort && abort->Aborted()) {
             // The program is closing: what was written is not the file.
             std::remove(path.constData());

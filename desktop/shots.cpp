@@ -11,6 +11,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QFile>
@@ -23,10 +25,12 @@
 #include <QThread>
 
 #include "MAReceiver.h"
+#include "SimGsmModule.h"
 #include "SimUnit.h"
 #include "desktop/App.h"
 #include "desktop/AudioPage.h"
 #include "desktop/ConnectionPage.h"
+#include "desktop/GsmPages.h"
 #include "desktop/HelpTopics.h"
 #include "desktop/Pages.h"
 #include "desktop/PropertySheet.h"
@@ -47,8 +51,10 @@ class Shooter {
 public:
     explicit Shooter(const QString& dir) : m_dir(dir) {}
 
-    bool Save(QWidget* widget, const QString& name) {
-        QApplication::processEvents();
+    // settle = false: as the widget is now, before pending events (the end
+    // of a receiver operation) are processed.
+    bool Save(QWidget* widget, const QString& name, bool settle = true) {
+        if (settle) QApplication::processEvents();
         const QString path = m_dir.filePath(name + ".png");
         if (!widget->grab().save(path)) {
             std::fprintf(stderr, "qvr-desktop-shots: cannot write %s\n", qPrintable(path));
@@ -247,7 +253,7 @@ void ShootUhfAndUpgradePages(ProgramState& p, Shooter& shots) {
             dialog.Edit()->setText("450.003");
             bool taken = false;
             p.ui->SetScript([&](QtOperator::Prompt& prompt) {
-                if (!taken) taken = shots.Save(&dialog, "dialog-center-frequency-processing");
+                if (!taken) taken = shots.Save(&dialog, "dialog-center-frequency-processing", false);
                 prompt.answer = qvr::MessageAnswer::Ok;
             });
             dialog.OkButton()->click();
@@ -265,6 +271,125 @@ void ShootUhfAndUpgradePages(ProgramState& p, Shooter& shots) {
         ShootUpgrade(p, shots, app, link, ended, app.GsmUpgradePage(), file("SiemensBridge.jar", 2000),
                      qvr::GsmUpgradeEngine::kPieceSize, 4, "gsm-upgrade");
     });
+}
+
+// A simulated receiver with a GSM module, connected through the Connection
+// page; `change` sets up the module before the connect, `body` works the
+// connected sheet.
+void WithGsmReceiver(ProgramState& p, const std::function<void(qvr::sim::GsmModuleConfig&)>& change,
+                     const std::function<void(CQVR4100MAQuickToolApp&, CQVRPropertySheet*)>& body) {
+    auto unit = qvr::sim::MakePreset("gsm");
+    change(static_cast<qvr::sim::SimGsmModule&>(*unit->radio).Config());
+    qvr::sim::VirtualLink link(unit->receiver);
+    qvr::PlatformServices services{&link.Clock(), &link.Device(), nullptr, nullptr, p.ui, p.ui};
+    qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
+    p.receiver = &receiver;
+    p.record = {};
+    p.connected = false;
+    {
+        CQVR4100MAQuickToolApp app(p);
+        CQVRPropertySheet* sheet = app.Sheet();
+        sheet->show();
+        app.ConnectionPage()->ConnectButton()->click();
+        Wait(*p.worker);
+        if (p.connected) {
+            body(app, sheet);
+            app.ConnectionPage()->ConnectButton()->click();  // disconnect
+            Wait(*p.worker);
+        } else {
+            std::fprintf(stderr, "qvr-desktop-shots: the GSM receiver did not connect\n");
+        }
+    }
+    p.receiver = nullptr;
+}
+
+// The GSM pages with settings in the module, the TCP test, the bearer and
+// MRS submits, the MRS page of an old applet and the AT Test Mode dialog.
+void ShootGsmPages(ProgramState& p, Shooter& shots, const QtOperator::Script& answer) {
+    WithGsmReceiver(
+        p,
+        [](qvr::sim::GsmModuleConfig& module) {
+            module.signalLevel = -87;
+            module.bearer.gprsUserName = "surveyor";
+            module.bearer.gprsPassword = "field-2024";
+            module.bearer.gprsAccessPointName = "internet.provider.example";
+            module.bearer.gprsTimeout = 120;
+            module.ntrip = {"caster.example.com", "RTCM3_NEAR", "secret", "2101", "1"};
+        },
+        [&](CQVR4100MAQuickToolApp& app, CQVRPropertySheet* sheet) {
+            CGSMBearerSettingsPropertyPage* bearer = app.GsmBearerPage();
+            CGSMSettingsPropertyPage* settings = app.GsmSettingsPage();
+            CDlgAutoMRS* mrs = app.MrsPage();
+            sheet->SetActivePage(bearer);
+            shots.Save(sheet, "gsm-pages-bearer-gprs");
+            // Submit: the page waits for the module while the message shows.
+            bool taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, "gsm-pages-bearer-submitting", false);
+                answer(prompt);
+            });
+            bearer->Submit()->click();
+            Wait(*p.worker);
+            bearer->BearerType()->setCurrentIndex(CGSMBearerSettingsPropertyPage::kNoBearerEntry);
+            shots.Save(sheet, "gsm-pages-bearer-no-bearer-chosen");
+            p.ui->SetScript(answer);
+
+            sheet->SetActivePage(settings);
+            shots.Save(sheet, "gsm-pages-settings");
+            settings->WebSite()->setText("www.example.com");
+            settings->ConnectButton()->click();
+            shots.Save(sheet, "gsm-pages-settings-tcp-running", false);
+            Wait(*p.worker);
+            shots.Save(sheet, "gsm-pages-settings-tcp-done");
+            settings->WebSite()->clear();
+            settings->ConnectButton()->click();
+            Wait(*p.worker);
+            shots.Save(sheet, "gsm-pages-settings-tcp-no-site");
+
+            sheet->SetActivePage(mrs);
+            shots.Save(sheet, "gsm-pages-mrs");
+            taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, "gsm-pages-mrs-submitting", false);
+                answer(prompt);
+            });
+            mrs->Submit()->click();
+            Wait(*p.worker);
+            p.ui->SetScript(answer);
+            shots.Save(sheet, "gsm-pages-mrs-submitted");
+
+            ATModeTestDialog dialog(p, sheet);
+            dialog.show();
+            shots.Save(&dialog, "dialog-at-test-mode-empty");
+            dialog.Command()->setText("AT+CSQ");
+            dialog.SubmitButton()->click();
+            shots.Save(&dialog, "dialog-at-test-mode-running", false);
+            Wait(*p.worker);
+            shots.Save(&dialog, "dialog-at-test-mode-csq");
+            dialog.Command()->setText("AT&F1");
+            dialog.SubmitButton()->click();
+            Wait(*p.worker);
+            shots.Save(&dialog, "dialog-at-test-mode-refused");
+            dialog.Command()->setText("AT&V");
+            dialog.SubmitButton()->click();
+            Wait(*p.worker);
+            shots.Save(&dialog, "dialog-at-test-mode-profile");
+            dialog.ExitButton()->click();
+        });
+
+    // An applet older than 3.002: the MRS page is refused and locked.
+    WithGsmReceiver(
+        p, [](qvr::sim::GsmModuleConfig& module) { module.appletVersion = "3.001"; },
+        [&](CQVR4100MAQuickToolApp& app, CQVRPropertySheet* sheet) {
+            bool taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, "gsm-pages-mrs-old-applet-message", false);
+                answer(prompt);
+            });
+            sheet->SetActivePage(app.MrsPage());
+            p.ui->SetScript(answer);
+            shots.Save(sheet, "gsm-pages-mrs-old-applet");
+        });
 }
 
 } // namespace
@@ -323,6 +448,9 @@ int main(int argc, char** argv) {
                 c.texts[5] = "0096N81NNNNN";
             }
     });
+
+    ui.SetScript(answer);
+    ShootGsmPages(p, shots, answer);
 
     ShootUhfAndUpgradePages(p, shots);
 

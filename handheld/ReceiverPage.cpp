@@ -1,0 +1,3 @@
+#include "handheld/ReceiverPage.h"
+
+CRecieverPropertyPage::CRecieverPropertyPage(ProgramState& program, QWidget* parent) : CHandheldPage(program, "Receiver", "#Receiver_Settings_tab", parent) {}

@@ -3,17 +3,46 @@
 
 #include "desktop/Pages.h"
 
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 // "UHF Settings": the UHF radio's identity, ranges and current frequency;
-// changes transmit power, error correction and the current frequency.
+// changes transmit power, error correction and the current frequency. The
+// fields show the data record each time the page comes to the front;
+// Submit works on the receiver worker and writes what it changed back into
+// the record.
 class CUHFPropertyPage : public CQVRPage {
     Q_OBJECT
 public:
     explicit CUHFPropertyPage(ProgramState& program, QWidget* parent = nullptr);
-};
+    void OnSetActive() override;
 
-class QLabel;
-class QLineEdit;
-class QPushButton;
+    QLabel* ModuleName() const { return m_moduleName; }
+    QLabel* FirmwareVersion() const { return m_firmware; }
+    QLabel* FrequencyRanges() const { return m_ranges; }
+    QLabel* CurrentFrequency() const { return m_current; }
+    QLineEdit* Frequency() const { return m_frequency; }
+    QComboBox* TxPower() const { return m_power; }
+    QCheckBox* ErrorCorrection() const { return m_fec; }
+    QPushButton* Submit() const { return m_submit; }
+
+private:
+    void SubmitClicked();
+
+    QLabel* m_moduleName;
+    QLabel* m_firmware;
+    QLabel* m_ranges;
+    QLabel* m_current;
+    QLineEdit* m_frequency;
+    QComboBox* m_power;
+    QCheckBox* m_fec;
+    QPushButton* m_submit;
+    // An activation that came while a receiver operation ran waits for its end.
+    bool m_activationPending = false;
+};
 
 // "Set Center Frequency." (Ctrl+F): moves the UHF radio's centre frequency
 // through its service menu. Opened with the centre frequency as text; OK

@@ -1,6 +1,7 @@
 // qvr-desktop-shots OUTDIR: renders every page and dialog of the desktop
 // program in its main states to PNG files, for review. The receivers are
 // simulated in-process in virtual time, so a run takes seconds.
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -14,9 +15,14 @@
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSlider>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include "MAReceiver.h"
 #include "SimGsmModule.h"
@@ -28,6 +34,10 @@
 #include "desktop/HelpTopics.h"
 #include "desktop/Pages.h"
 #include "desktop/PropertySheet.h"
+#include "desktop/UhfPage.h"
+#include "desktop/UpgradePages.h"
+#include "GsmUpgrade.h"
+#include "UhfUpgrade.h"
 #include "gui/Dialogs.h"
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
@@ -123,6 +133,144 @@ void ShootReceiver(ProgramState& p, Shooter& shots, const std::string& preset, c
         }
     }
     p.receiver = nullptr;
+}
+
+
+// ---------------------------------------------------------------- UHF Settings, upgrades, centre frequency
+
+// The engine's port, held at one write of a given size until the shot of
+// the running upgrade has been taken.
+class PausingDevice : public qvr::ISerialDevice {
+public:
+    PausingDevice(qvr::ISerialDevice& inner, size_t size, int nth) : m_inner(inner), m_size(size), m_nth(nth) {}
+    bool Open(const char* name) override { return m_inner.Open(name); }
+    bool IsOpen() const override { return m_inner.IsOpen(); }
+    void Close() override { m_inner.Close(); }
+    bool FetchLineSettings() override { return m_inner.FetchLineSettings(); }
+    bool ApplyLineSettings(int baud) override { return m_inner.ApplyLineSettings(baud); }
+    bool Read(uint8_t* d, size_t n, uint32_t t, size_t* r) override { return m_inner.Read(d, n, t, r); }
+    bool Write(const uint8_t* s, size_t n, size_t* w) override {
+        if (n == m_size && ++m_count == m_nth) {
+            m_paused = true;
+            m_release.acquire();
+        }
+        return m_inner.Write(s, n, w);
+    }
+    int LastError() const override { return m_inner.LastError(); }
+    bool Paused() const { return m_paused; }
+    void Release() { m_release.release(); }
+
+private:
+    qvr::ISerialDevice& m_inner;
+    size_t m_size;
+    int m_nth;
+    int m_count = 0;
+    std::atomic<bool> m_paused{false};
+    QSemaphore m_release;
+};
+
+// One connected receiver of a preset for the shots of `body`; the upgrade
+// engines work on its link, and the end of the program is only noted.
+void WithReceiver(ProgramState& p, const std::string& preset,
+                  const std::function<void(CQVR4100MAQuickToolApp&, qvr::sim::VirtualLink&, bool& ended)>& body) {
+    auto unit = qvr::sim::MakePreset(preset);
+    qvr::sim::VirtualLink link(unit->receiver);
+    qvr::PlatformServices services{&link.Clock(), &link.Device(), nullptr, nullptr, p.ui, p.ui};
+    qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
+    bool ended = false;
+    p.receiver = &receiver;
+    p.record = {};
+    p.connected = false;
+    p.clock = &link.Clock();
+    p.endProgram = [&ended](int) { ended = true; };
+    {
+        CQVR4100MAQuickToolApp app(p);
+        app.Sheet()->show();
+        app.ConnectionPage()->ConnectButton()->click();
+        Wait(*p.worker);
+        body(app, link, ended);
+        Wait(*p.worker);
+    }
+    p.receiver = nullptr;
+    p.upgradeDevice = nullptr;
+    p.clock = nullptr;
+    p.endProgram = {};
+}
+
+// An upgrade page idle with its file chosen, while the engine writes the
+// nth message of `size` bytes, and at its end.
+void ShootUpgrade(ProgramState& p, Shooter& shots, CQVR4100MAQuickToolApp& app, qvr::sim::VirtualLink& link,
+                  const bool& ended, CUpgradePage* page, const QString& path, size_t size, int nth,
+                  const QString& name) {
+    CQVRPropertySheet* sheet = app.Sheet();
+    sheet->SetActivePage(page);
+    page->FileEdit()->setText(path);
+    shots.Save(sheet, name + "-idle");
+    PausingDevice device(link.Device(), size, nth);
+    p.upgradeDevice = &device;
+    page->StartButton()->click();
+    while (!device.Paused() && p.worker->Busy()) QApplication::processEvents(QEventLoop::AllEvents, 10);
+    // A few timer ticks show the progress record as it stands.
+    for (int i = 0; i < 5; ++i) {
+        QThread::msleep(5);
+        QApplication::processEvents();
+    }
+    shots.Save(sheet, name + "-running");
+    device.Release();
+    while (!ended && !(p.worker->Busy() == false && !page->Polling()))
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    Wait(*p.worker);
+    shots.Save(sheet, name + "-finished");
+    p.upgradeDevice = nullptr;
+}
+
+void ShootUhfAndUpgradePages(ProgramState& p, Shooter& shots) {
+    CUpgradePage::SetPollIntervals(1, 1);
+    QTemporaryDir dir;
+    auto file = [&dir](const QString& name, int size) {
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly)) f.write(QByteArray(size, '\x5A'));
+        return path;
+    };
+    p.ui->SetScript([](QtOperator::Prompt& prompt) {
+        prompt.answer = prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
+    });
+
+    WithReceiver(p, "uhf", [&](CQVR4100MAQuickToolApp& app, qvr::sim::VirtualLink& link, bool& ended) {
+        CQVRPropertySheet* sheet = app.Sheet();
+        sheet->SetActivePage(app.UhfPage());
+        shots.Save(sheet, "uhf-settings-connected");
+
+        // The centre-frequency dialog, idle and while the radio is being
+        // changed (taken while the refusal message waits on the worker).
+        {
+            char text[32];
+            std::snprintf(text, sizeof text, "%f", p.record.peripheral.uhf.centerFrequency);
+            CCenterFrequencyDialog dialog(p, QString::fromLatin1(text), sheet);
+            dialog.show();
+            shots.Save(&dialog, "dialog-center-frequency-idle");
+            dialog.Edit()->setText("450.003");
+            bool taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(&dialog, "dialog-center-frequency-processing", false);
+                prompt.answer = qvr::MessageAnswer::Ok;
+            });
+            dialog.OkButton()->click();
+            Wait(*p.worker);
+            p.ui->SetScript([](QtOperator::Prompt& prompt) {
+                prompt.answer =
+                    prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
+            });
+        }
+        ShootUpgrade(p, shots, app, link, ended, app.UhfUpgradePage(), file("radio.sfo", 132 * 40),
+                     qvr::UhfUpgradeEngine::kProgramMessageSize, 25, "uhf-upgrade");
+    });
+
+    WithReceiver(p, "gsm", [&](CQVR4100MAQuickToolApp& app, qvr::sim::VirtualLink& link, bool& ended) {
+        ShootUpgrade(p, shots, app, link, ended, app.GsmUpgradePage(), file("SiemensBridge.jar", 2000),
+                     qvr::GsmUpgradeEngine::kPieceSize, 4, "gsm-upgrade");
+    });
 }
 
 // A simulated receiver with a GSM module, connected through the Connection
@@ -303,6 +451,8 @@ int main(int argc, char** argv) {
 
     ui.SetScript(answer);
     ShootGsmPages(p, shots, answer);
+
+    ShootUhfAndUpgradePages(p, shots);
 
     // The three dialogs, empty and filled in.
     {

@@ -38,6 +38,7 @@
 #include "desktop/UpgradePages.h"
 #include "GsmUpgrade.h"
 #include "UhfUpgrade.h"
+#include "gui/DebugFileDialog.h"
 #include "gui/Dialogs.h"
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
@@ -394,6 +395,41 @@ void ShootGsmPages(ProgramState& p, Shooter& shots, const QtOperator::Script& an
 
 } // namespace
 
+// The Debug File dialog: idle, locked while the worker runs, at the end of
+// a download with its bar full, and idle again.
+void ShootDebugFile(ProgramState& p, Shooter& shots) {
+    CDebugFileDialog::SetPollInterval(1);
+    QTemporaryDir dir;
+    WithReceiver(p, "uhf", [&](CQVR4100MAQuickToolApp& app, qvr::sim::VirtualLink&, bool&) {
+        CDebugFileDialog dialog(p, qvr::Variant::Desktop, app.Sheet());
+        dialog.show();
+        shots.Save(&dialog, "dialog-debug-file-idle");
+        dialog.Path()->setText(dir.filePath("DebugFile.bin"));
+        dialog.EnableButton()->click();
+        Wait(*p.worker);
+        const QtOperator::Script previous = p.ui->GetScript();
+        p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+            prompt.answer = qvr::MessageAnswer::Ok;
+            if (prompt.text.startsWith("Are you sure you wish to retrieve")) {
+                for (int i = 0; i < 5; ++i) {
+                    QThread::msleep(3);
+                    QApplication::processEvents();
+                }
+                shots.Save(&dialog, "dialog-debug-file-running");
+            }
+            if (prompt.text == "File Download Successful!") shots.Save(&dialog, "dialog-debug-file-finished");
+        });
+        dialog.GetFileButton()->click();
+        Wait(*p.worker);
+        for (int i = 0; i < 5; ++i) {
+            QThread::msleep(3);
+            QApplication::processEvents();
+        }
+        shots.Save(&dialog, "dialog-debug-file-idle-again");
+        p.ui->SetScript(previous);
+    });
+}
+
 int main(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: qvr-desktop-shots OUTDIR\n");
@@ -453,6 +489,7 @@ int main(int argc, char** argv) {
     ShootGsmPages(p, shots, answer);
 
     ShootUhfAndUpgradePages(p, shots);
+    ShootDebugFile(p, shots);
 
     // The three dialogs, empty and filled in.
     {

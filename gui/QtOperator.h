@@ -48,6 +48,7 @@ public:
     void SetStatusLabel(QLabel* label);
     void SetProgressBar(QProgressBar* bar);
     void SetScript(Script script) { m_script = std::move(script); }
+    const Script& GetScript() const { return m_script; }
     // Once the program is closing nothing more is shown: messages are
     // answered OK, questions Cancel or No, both prompts cancelled.
     void SetSilent(bool silent) { m_silent = silent; }

@@ -16,7 +16,8 @@ enum class ConnectResult { Connected, NoReceiver, RefreshFailed };
 // connection-failure message is shown when no receiver is found.
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
                                 IStatusSink* status, bool warnOutOfDate = true);
-// The Connection page's last step: the out-of-date firmware warning, when due.
+// The Connection page's last step: the out-of-date firmware warning, when due,
+// with the program's caption.
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record);
 
 // The GPS card firmware version read as the Connection page reads it (its

@@ -166,6 +166,14 @@ void ShootReceiver(ProgramState& p, Shooter& shots, const Screen& screen, const 
         CRecieverPropertyPage* page = app.ReceiverPage();
         sheet->SetActivePage(page);
         QApplication::processEvents();
+        if (notConnectedToo) {
+            // The sample button's focused and pressed pictures.
+            page->SampleButton()->setFocus();
+            shots.Save(sheet, QString("%1-%2-receiver-sample-focused").arg(screen.name, name));
+            page->SampleButton()->setDown(true);
+            shots.Save(sheet, QString("%1-%2-receiver-sample-pressed").arg(screen.name, name));
+            page->SampleButton()->setDown(false);
+        }
         // A new POWERUP choice: the factory-reset notice comes first.
         page->Powerup()->setCurrentIndex(page->Powerup()->count() - 1);
         bool taken = false;

@@ -3,20 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <functional>
 #include <memory>
 
-#include <QApplication>
 #include <QComboBox>
-#include <QCompleter>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -34,8 +29,6 @@ namespace {
 
 // The module takes single-byte texts: what the operator typed, cut to the
 // length the page reads.
-constexpr int kBearerFieldLength = 127;
-constexpr int kMrsFieldLength = 254;
 constexpr int kWebSiteLength = 254;
 constexpr int kAtCommandLength = 1023;
 // The TCP test's and the AT exchange's output buffers.
@@ -59,39 +52,11 @@ QString OutputText(const char* text) {
     return s;
 }
 
-bool AllZero(const void* bytes, size_t count) {
-    const auto* p = static_cast<const unsigned char*>(bytes);
-    for (size_t i = 0; i < count; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
-QValidator* DigitsOnly(QObject* parent) {
-    return new QRegularExpressionValidator(QRegularExpression("[0-9]*"), parent);
-}
-
 QLineEdit* MakeEdit(const char* name, int maxLength, QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setMaxLength(maxLength);
     return edit;
-}
-
-// Runs a job on the worker and then done on the user-interface thread,
-// unless owner has gone by then. The keyboard focus goes back to the
-// control the operator used (a button disabled while the job ran).
-bool RunJob(ProgramState& p, QObject* owner, bool waitCursor, std::function<void()> job,
-            std::function<void()> done) {
-    if (!p.worker || p.worker->Busy()) return false;
-    QPointer<QObject> guard(owner);
-    QPointer<QWidget> focus = QApplication::focusWidget();
-    auto finish = [guard, focus, done = std::move(done)] {
-        if (!guard) return;
-        done();
-        if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
-    };
-    return waitCursor ? p.worker->RunWithWaitCursor(std::move(job), std::move(finish))
-                      : p.worker->Run(std::move(job), std::move(finish));
 }
 
 QHBoxLayout* ButtonRow(QPushButton* left, QPushButton* help) {
@@ -113,105 +78,22 @@ QVBoxLayout* PageLayout(QWidget* page) {
 // ---------------------------------------------------------------- GSM Bearer
 
 CGSMBearerSettingsPropertyPage::CGSMBearerSettingsPropertyPage(ProgramState& program, QWidget* parent)
-    : CQVRPage(program, "GSM Bearer", 6, parent) {
-    m_bearer = new QComboBox(this);
-    m_bearer->setObjectName("BearerType");
-    m_bearer->addItem("NO BEARER");
-    m_bearer->addItem("TCP GPRS");
-    m_userName = MakeEdit("UserName", kBearerFieldLength, this);
-    m_password = MakeEdit("Password", kBearerFieldLength, this);
-    m_accessPoint = MakeEdit("AccessPoint", kBearerFieldLength, this);
-    m_timeout = MakeEdit("Timeout", kBearerFieldLength, this);
-    m_timeout->setValidator(DigitsOnly(m_timeout));
-    m_accessPointLabel = new QLabel("GPRSAP_CSDPN", this);
-    m_accessPointLabel->setObjectName("AccessPointLabel");
-    m_submit = new QPushButton("&Submit", this);
-    m_submit->setObjectName("Submit");
-
+    : CQVRPage(program, "GSM Bearer", 6, parent), m_form(new GsmBearerForm(program, this, false)) {
     auto* grid = new FormGrid;
-    grid->AddRow(new QLabel("&Bearer Type:", this), m_bearer);
-    grid->AddRow(new QLabel("Outgoing CHAP &Username:", this), m_userName);
-    grid->AddRow(new QLabel("Outgoing CHAP &Password:", this), m_password);
-    grid->AddRow(m_accessPointLabel, m_accessPoint);
-    grid->AddRow(new QLabel("Connection &Timeout:", this), m_timeout);
+    grid->AddRow(new QLabel("&Bearer Type:", this), m_form->BearerType());
+    grid->AddRow(new QLabel("Outgoing CHAP &Username:", this), m_form->UserName());
+    grid->AddRow(new QLabel("Outgoing CHAP &Password:", this), m_form->Password());
+    grid->AddRow(m_form->AccessPointLabel(), m_form->AccessPoint());
+    grid->AddRow(new QLabel("Connection &Timeout:", this), m_form->Timeout());
 
     auto* layout = PageLayout(this);
     layout->addLayout(grid);
     layout->addStretch();
-    layout->addLayout(ButtonRow(m_submit, MakeHelpButton()));
+    layout->addLayout(ButtonRow(m_form->Submit(), MakeHelpButton()));
     setMinimumSize(kPageMinWidth, kPageMinHeight);
-
-    setTabOrder(m_bearer, m_userName);
-    setTabOrder(m_userName, m_password);
-    setTabOrder(m_password, m_accessPoint);
-    setTabOrder(m_accessPoint, m_timeout);
-    setTabOrder(m_timeout, m_submit);
-
-    connect(m_bearer, &QComboBox::currentIndexChanged, this, &CGSMBearerSettingsPropertyPage::BearerChanged);
-    connect(m_submit, &QPushButton::clicked, this, &CGSMBearerSettingsPropertyPage::SubmitClicked);
 }
 
-void CGSMBearerSettingsPropertyPage::OnSetActive() {
-    const BearerRecord& bearer = Program().record.peripheral.bearer;
-    // A module that was never given GPRS settings has no bearer, whatever
-    // its default connection says.
-    int m = bearer.defaultConnection;
-    if (m == kBearerGprs && AllZero(bearer.gprsPppUserName, sizeof bearer.gprsPppUserName) &&
-        AllZero(bearer.gprsPppPassword, sizeof bearer.gprsPppPassword) &&
-        AllZero(bearer.gprsAccessPointName, sizeof bearer.gprsAccessPointName) && bearer.gprsTimeout == 0 &&
-        bearer.gprsEntered == 0)
-        m = kBearerNone;
-    Fill(m);
-}
-
-void CGSMBearerSettingsPropertyPage::Fill(int defaultConnection) {
-    const BearerRecord& bearer = Program().record.peripheral.bearer;
-    m_filling = true;
-    m_accessPointLabel->setText("Access Point &Name:");
-    const bool none = defaultConnection == kBearerNone;
-    if (!none) {
-        // CSD, which this page cannot choose, shows as GPRS.
-        m_timeout->setText(QString::number(bearer.gprsTimeout));
-        m_userName->setText(RecordText(bearer.gprsPppUserName));
-        m_password->setText(RecordText(bearer.gprsPppPassword));
-        m_accessPoint->setText(RecordText(bearer.gprsAccessPointName));
-    }
-    m_bearer->setCurrentIndex(none ? kNoBearerEntry : kTcpGprsEntry);
-    for (QLineEdit* edit : {m_userName, m_password, m_accessPoint, m_timeout}) edit->setEnabled(!none);
-    m_filling = false;
-}
-
-void CGSMBearerSettingsPropertyPage::BearerChanged(int entry) {
-    if (m_filling || entry < 0) return;
-    Fill(entry == kNoBearerEntry ? kBearerNone : kBearerGprs);
-}
-
-void CGSMBearerSettingsPropertyPage::SubmitClicked() {
-    ProgramState& p = Program();
-    MAReceiver* receiver = p.receiver;
-    if (!receiver || !p.worker || p.worker->Busy()) return;
-    const int type = m_bearer->currentIndex() == kTcpGprsEntry ? kBearerGprs : kBearerNone;
-    const QByteArray user = FieldBytes(m_userName, kBearerFieldLength);
-    const QByteArray password = FieldBytes(m_password, kBearerFieldLength);
-    const QByteArray accessPoint = FieldBytes(m_accessPoint, kBearerFieldLength);
-    const QByteArray timeout = FieldBytes(m_timeout, kBearerFieldLength);
-    m_submit->setEnabled(false);
-    // The job edits its own copy of the record; the page's record takes it
-    // when the module took the settings.
-    auto record = std::make_shared<ReceiverData>(p.record);
-    auto written = std::make_shared<bool>(false);
-    const bool started = RunJob(
-        p, this, false,
-        [receiver, record, written, type, user, password, accessPoint, timeout] {
-            *written = SubmitGsmBearer(*receiver, *record, type, user.constData(), password.constData(),
-                                       accessPoint.constData(), timeout.constData());
-        },
-        [this, record, written] {
-            if (*written) Program().record.peripheral.bearer = record->peripheral.bearer;
-            m_submit->setEnabled(true);
-        });
-    if (!started) m_submit->setEnabled(true);
-}
+void CGSMBearerSettingsPropertyPage::OnSetActive() { m_form->Activate(); }
 
 // ---------------------------------------------------------------- GSM Settings
 
@@ -309,7 +191,7 @@ void CGSMSettingsPropertyPage::ConnectClicked() {
     m_output->clear();
     const QByteArray text = FieldBytes(m_webSite, kWebSiteLength);
     auto output = std::make_shared<std::array<char, kTcpOutputSize>>();
-    const bool started = RunJob(
+    const bool started = RunPageJob(
         p, this, false,
         [receiver, text, output] {
             char site[kWebSiteLength + 1];
@@ -325,106 +207,23 @@ void CGSMSettingsPropertyPage::ConnectClicked() {
 
 // ---------------------------------------------------------------- MRS
 
-namespace {
-constexpr const char* kEnabledEntry = "Enabled";
-constexpr const char* kDisabledEntry = "Disabled";
-} // namespace
-
-CDlgAutoMRS::CDlgAutoMRS(ProgramState& program, QWidget* parent) : CQVRPage(program, "MRS", 8, parent) {
-    m_startUp = new QComboBox(this);
-    m_startUp->setObjectName("StartUp");
-    m_startUp->setEditable(true);
-    m_startUp->setInsertPolicy(QComboBox::NoInsert);
-    m_startUp->addItem(kEnabledEntry);
-    m_startUp->addItem(kDisabledEntry);
-    m_startUp->model()->sort(0);
-    m_startUp->setCurrentIndex(-1);
-    // Text typed into the edit part picks an entry only when it is the
-    // entry's own text.
-    if (QCompleter* completer = m_startUp->completer()) completer->setCaseSensitivity(Qt::CaseSensitive);
-    m_mountPoint = MakeEdit("MountPoint", kMrsFieldLength, this);
-    m_password = MakeEdit("Password", kMrsFieldLength, this);
-    m_address = MakeEdit("Address", kMrsFieldLength, this);
-    m_port = MakeEdit("Port", kMrsFieldLength, this);
-    m_port->setValidator(DigitsOnly(m_port));
-    m_submit = new QPushButton("&Submit", this);
-    m_submit->setObjectName("Submit");
-
+CDlgAutoMRS::CDlgAutoMRS(ProgramState& program, QWidget* parent)
+    : CQVRPage(program, "MRS", 8, parent), m_form(new MrsForm(program, this, Variant::Desktop)) {
     auto* grid = new FormGrid;
-    grid->AddRow(new QLabel("&Enable NTRIP source on start:", this), m_startUp);
-    grid->AddRow(new QLabel("&Mount point name:", this), m_mountPoint);
-    grid->AddRow(new QLabel("&Password:", this), m_password);
-    grid->AddRow(new QLabel("&IP address:", this), m_address);
-    grid->AddRow(new QLabel("Port &number:", this), m_port);
+    grid->AddRow(new QLabel("&Enable NTRIP source on start:", this), m_form->StartUp());
+    grid->AddRow(new QLabel("&Mount point name:", this), m_form->MountPoint());
+    grid->AddRow(new QLabel("&Password:", this), m_form->Password());
+    grid->AddRow(new QLabel("&IP address:", this), m_form->Address());
+    grid->AddRow(new QLabel("Port &number:", this), m_form->Port());
 
     auto* layout = PageLayout(this);
     layout->addLayout(grid);
     layout->addStretch();
-    layout->addLayout(ButtonRow(m_submit, MakeHelpButton()));
+    layout->addLayout(ButtonRow(m_form->Submit(), MakeHelpButton()));
     setMinimumSize(kPageMinWidth, kPageMinHeight);
-
-    connect(m_submit, &QPushButton::clicked, this, &CDlgAutoMRS::SubmitClicked);
 }
 
-void CDlgAutoMRS::SetControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_startUp, m_mountPoint, m_password, m_address, m_port,
-                                                      m_submit})
-        w->setEnabled(enabled);
-}
-
-void CDlgAutoMRS::SelectStoredStartUp() {
-    const bool enabled = Program().record.peripheral.gsm.ntrip.enabledOnStartup != 0;
-    m_startUp->setCurrentIndex(m_startUp->findText(enabled ? kEnabledEntry : kDisabledEntry));
-}
-
-void CDlgAutoMRS::OnSetActive() {
-    ProgramState& p = Program();
-    // Older applets have no NTRIP source: said at every visit.
-    if (!MrsAvailable(p.record)) {
-        SetControlsEnabled(false);
-        if (p.ui)
-            p.ui->ShowMessage("MRS is only available for GSM modules with an applet version of 3.002 or higher.",
-                              kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
-        return;
-    }
-    SetControlsEnabled(true);
-    const NtripSourceRecord& ntrip = p.record.peripheral.gsm.ntrip;
-    m_port->setText(QString::number(ntrip.port));
-    m_address->setText(RecordText(ntrip.casterAddress));
-    m_mountPoint->setText(RecordText(ntrip.mountPoint));
-    m_password->setText(RecordText(ntrip.password));
-    SelectStoredStartUp();
-}
-
-void CDlgAutoMRS::SubmitClicked() {
-    ProgramState& p = Program();
-    MAReceiver* receiver = p.receiver;
-    if (!receiver || !p.worker || p.worker->Busy()) return;
-    // Only the "Enabled" entry enables; any other text in the list's edit
-    // part counts as disabled.
-    const bool enabled = m_startUp->currentText() == kEnabledEntry;
-    const QByteArray port = FieldBytes(m_port, kMrsFieldLength);
-    const QByteArray address = FieldBytes(m_address, kMrsFieldLength);
-    const QByteArray mountPoint = FieldBytes(m_mountPoint, kMrsFieldLength);
-    const QByteArray password = FieldBytes(m_password, kMrsFieldLength);
-    SetControlsEnabled(false);
-    auto record = std::make_shared<ReceiverData>(p.record);
-    auto result = std::make_shared<MrsResult>(MrsResult::Failed);
-    const bool started = RunJob(
-        p, this, true,
-        [receiver, record, result, enabled, port, address, mountPoint, password] {
-            *result = SubmitMrs(*receiver, *record, enabled, port.constData(), address.constData(),
-                                mountPoint.constData(), password.constData());
-        },
-        [this, record, result] {
-            ProgramState& state = Program();
-            state.record.peripheral.gsm.ntrip = record->peripheral.gsm.ntrip;
-            SetControlsEnabled(MrsAvailable(state.record));
-            // The cost question declined: the list shows what the module keeps.
-            if (*result == MrsResult::Declined) SelectStoredStartUp();
-        });
-    if (!started) SetControlsEnabled(true);
-}
+void CDlgAutoMRS::OnSetActive() { m_form->Activate(); }
 
 // ---------------------------------------------------------------- AT Test Mode
 
@@ -489,7 +288,7 @@ void ATModeTestDialog::SubmitClicked() {
     m_running = true;
     m_submit->setEnabled(false);
     m_exit->setEnabled(false);
-    const bool started = RunJob(
+    const bool started = RunPageJob(
         p, this, false,
         [receiver, command, result, sent] {
             const size_t before = std::strlen(command->data());

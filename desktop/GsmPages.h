@@ -2,6 +2,7 @@
 #include <QDialog>
 
 #include "desktop/Pages.h"
+#include "gui/GsmForms.h"
 
 class QComboBox;
 class QGroupBox;
@@ -18,31 +19,19 @@ public:
     void OnSetActive() override;
 
     // The list's entries, in their order.
-    static constexpr int kNoBearerEntry = 0;
-    static constexpr int kTcpGprsEntry = 1;
+    static constexpr int kNoBearerEntry = GsmBearerForm::kNoBearerEntry;
+    static constexpr int kTcpGprsEntry = GsmBearerForm::kTcpGprsEntry;
 
-    QComboBox* BearerType() const { return m_bearer; }
-    QLineEdit* UserName() const { return m_userName; }
-    QLineEdit* Password() const { return m_password; }
-    QLabel* AccessPointLabel() const { return m_accessPointLabel; }
-    QLineEdit* AccessPoint() const { return m_accessPoint; }
-    QLineEdit* Timeout() const { return m_timeout; }
-    QPushButton* Submit() const { return m_submit; }
+    QComboBox* BearerType() const { return m_form->BearerType(); }
+    QLineEdit* UserName() const { return m_form->UserName(); }
+    QLineEdit* Password() const { return m_form->Password(); }
+    QLabel* AccessPointLabel() const { return m_form->AccessPointLabel(); }
+    QLineEdit* AccessPoint() const { return m_form->AccessPoint(); }
+    QLineEdit* Timeout() const { return m_form->Timeout(); }
+    QPushButton* Submit() const { return m_form->Submit(); }
 
 private:
-    // Shows the record's bearer for a default connection (2: none).
-    void Fill(int defaultConnection);
-    void BearerChanged(int entry);
-    void SubmitClicked();
-
-    QComboBox* m_bearer;
-    QLineEdit* m_userName;
-    QLineEdit* m_password;
-    QLabel* m_accessPointLabel;
-    QLineEdit* m_accessPoint;
-    QLineEdit* m_timeout;
-    QPushButton* m_submit;
-    bool m_filling = false;
+    GsmBearerForm* m_form;
 };
 
 // "GSM Settings": the module's identity, signal and registration, and a
@@ -88,25 +77,15 @@ public:
     explicit CDlgAutoMRS(ProgramState& program, QWidget* parent = nullptr);
     void OnSetActive() override;
 
-    QComboBox* StartUp() const { return m_startUp; }
-    QLineEdit* MountPoint() const { return m_mountPoint; }
-    QLineEdit* Password() const { return m_password; }
-    QLineEdit* Address() const { return m_address; }
-    QLineEdit* Port() const { return m_port; }
-    QPushButton* Submit() const { return m_submit; }
+    QComboBox* StartUp() const { return m_form->StartUp(); }
+    QLineEdit* MountPoint() const { return m_form->MountPoint(); }
+    QLineEdit* Password() const { return m_form->Password(); }
+    QLineEdit* Address() const { return m_form->Address(); }
+    QLineEdit* Port() const { return m_form->Port(); }
+    QPushButton* Submit() const { return m_form->Submit(); }
 
 private:
-    void SetControlsEnabled(bool enabled);
-    // Selects "Enabled" or "Disabled" as the record's start-up flag says.
-    void SelectStoredStartUp();
-    void SubmitClicked();
-
-    QComboBox* m_startUp;
-    QLineEdit* m_mountPoint;
-    QLineEdit* m_password;
-    QLineEdit* m_address;
-    QLineEdit* m_port;
-    QPushButton* m_submit;
+    MrsForm* m_form;
 };
 
 // "AT Test Mode" (Ctrl+A with a GSM module): sends typed AT commands to the

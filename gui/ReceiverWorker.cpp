@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "gui/ProgramState.h"
+
 ReceiverWorker::ReceiverWorker(QObject* parent) : QObject(parent), m_executor(new QObject) {
     m_thread.setObjectName("receiver");
     m_executor->moveToThread(&m_thread);
@@ -54,4 +56,18 @@ bool ReceiverWorker::WaitIdle(int timeoutMs) {
     while (m_busy && timer.elapsed() < timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
     return !m_busy;
+}
+
+bool RunPageJob(ProgramState& p, QObject* owner, bool waitCursor, std::function<void()> job,
+                std::function<void()> done) {
+    if (!p.worker || p.worker->Busy()) return false;
+    QPointer<QObject> guard(owner);
+    QPointer<QWidget> focus = QApplication::focusWidget();
+    auto finish = [guard, focus, done = std::move(done)] {
+        if (!guard) return;
+        done();
+        if (focus && focus->isEnabled() && focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
+    };
+    return waitCursor ? p.worker->RunWithWaitCursor(std::move(job), std::move(finish))
+                      : p.worker->Run(std::move(job), std::move(finish));
 }

@@ -5,6 +5,7 @@
 #include <QThread>
 
 class QWidget;
+struct ProgramState;
 
 // Runs receiver operations one at a time on a thread of their own, so the
 // window keeps repainting while the receiver object waits for the receiver.
@@ -38,3 +39,10 @@ private:
     QObject* m_executor;
     bool m_busy = false;
 };
+
+// Runs a page's receiver job on the program's worker and then `done` on the
+// user-interface thread, unless `owner` has gone by then. The keyboard
+// focus goes back to the control the operator used (a button disabled
+// while the job ran). False when there is no worker or it is busy.
+bool RunPageJob(ProgramState& p, QObject* owner, bool waitCursor, std::function<void()> job,
+                std::function<void()> done);

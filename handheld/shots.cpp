@@ -1,0 +1,328 @@
+// qvr-handheld-shots OUTDIR: renders every page of the handheld program and
+// its Debug File dialog in their main states, at 240 x 320 and at
+// 480 x 640, to PNG files for review. The receivers are simulated
+// in-process in virtual time, so a run takes seconds. A page whose layout
+// needs more room than the screen gives is reported on stderr.
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "MAReceiver.h"
+#include "PageActions.h"
+#include "SimGsmModule.h"
+#include "SimUnit.h"
+#include "VirtualLink.h"
+#include "gui/DebugFileDialog.h"
+#include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
+#include "handheld/App.h"
+#include "handheld/GsmBearerPage.h"
+#include "handheld/MrsPage.h"
+#include "handheld/Pages.h"
+#include "handheld/PropertySheet.h"
+#include "handheld/ReceiverPage.h"
+
+namespace {
+
+class Shooter {
+public:
+    explicit Shooter(const QString& dir) : m_dir(dir) {}
+
+    // settle = false: as the widget is now, before pending events (the end
+    // of a receiver operation) are processed.
+    bool Save(QWidget* widget, const QString& name, bool settle = true) {
+        if (settle) QApplication::processEvents();
+        CheckFits(widget, name);
+        const QString path = m_dir.filePath(name + ".png");
+        if (!widget->grab().save(path)) {
+            std::fprintf(stderr, "qvr-handheld-shots: cannot write %s\n", qPrintable(path));
+            m_failed = true;
+            return false;
+        }
+        std::printf("%s\n", qPrintable(path));
+        ++m_count;
+        return true;
+    }
+    int Count() const { return m_count; }
+    bool Failed() const { return m_failed; }
+
+private:
+    // What does not fit the screen: the window's layout asking for more
+    // than the window has, or a page's content wider than its scroll area.
+    static void CheckFits(QWidget* widget, const QString& name) {
+        if (widget->layout()) {
+            const QSize needed = widget->layout()->minimumSize();
+            if (needed.width() > widget->width() || needed.height() > widget->height())
+                std::fprintf(stderr, "qvr-handheld-shots: %s needs %dx%d, has %dx%d\n", qPrintable(name),
+                             needed.width(), needed.height(), widget->width(), widget->height());
+        }
+        for (QScrollArea* scroll : widget->findChildren<QScrollArea*>()) {
+            if (!scroll->isVisible() || !scroll->widget()) continue;
+            const int needed = scroll->widget()->minimumSizeHint().width();
+            if (needed > scroll->viewport()->width())
+                std::fprintf(stderr, "qvr-handheld-shots: %s: page content needs %d pixels across, has %d\n",
+                             qPrintable(name), needed, scroll->viewport()->width());
+        }
+    }
+
+    QDir m_dir;
+    int m_count = 0;
+    bool m_failed = false;
+};
+
+// A file-name part for a tab caption: "GSM Bearer" -> "gsm-bearer".
+QString Slug(QString text) {
+    text = text.toLower();
+    text.replace(' ', '-');
+    return text;
+}
+
+void Wait(ReceiverWorker& worker) {
+    worker.WaitIdle();
+    QApplication::processEvents();
+}
+
+void AnswerAll(QtOperator::Prompt& prompt) {
+    prompt.answer = prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
+    if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = "QV410002317";
+}
+
+struct Screen {
+    QSize size;
+    QString name;
+};
+
+// One simulated receiver of a preset with the handheld program's sheet at
+// the screen's size; `change` adjusts the receiver before anything is sent.
+// body gets a function that connects (the core's connect and refresh on
+// the worker, then the pages as the Connection page adds them).
+using Body = std::function<void(CQVRConfigToolApp&, CQVRPropertySheet*, const std::function<bool()>& connect)>;
+void WithHandheld(ProgramState& p, const std::string& preset, const Screen& screen,
+                  const std::function<void(qvr::sim::SimUnit&)>& change, const Body& body) {
+    auto unit = qvr::sim::MakePreset(preset);
+    if (change) change(*unit);
+    qvr::sim::VirtualLink link(unit->receiver);
+    qvr::PlatformServices services{&link.Clock(), &link.Device(), nullptr, nullptr, p.ui, p.ui};
+    qvr::MAReceiver receiver(qvr::Variant::Handheld, services);
+    p.receiver = &receiver;
+    p.record = {};
+    p.connected = false;
+    {
+        CQVRConfigToolApp app(p);
+        CQVRPropertySheet* sheet = app.Sheet();
+        // The sheet fills the screen, as it is shown maximised.
+        sheet->setFixedSize(screen.size);
+        sheet->show();
+        auto connect = [&p, &app, &receiver] {
+            auto result = std::make_shared<qvr::ConnectResult>(qvr::ConnectResult::NoReceiver);
+            qvr::ReceiverData* record = &p.record;
+            p.worker->Run([&receiver, record, result] {
+                *result = qvr::ConnectAndRefresh(receiver, "SIM1", *record, nullptr);
+            });
+            Wait(*p.worker);
+            if (*result != qvr::ConnectResult::Connected) return false;
+            p.connected = true;
+            app.UpdatePages(false);
+            QApplication::processEvents();
+            return true;
+        };
+        body(app, sheet, connect);
+        Wait(*p.worker);
+    }
+    p.receiver = nullptr;
+    p.connected = false;
+}
+
+// Every tab of a connected receiver, and the Receiver page while Submit
+// runs (taken while the worker waits on the first message).
+void ShootReceiver(ProgramState& p, Shooter& shots, const Screen& screen, const std::string& preset,
+                   const QString& name, bool notConnectedToo) {
+    WithHandheld(p, preset, screen, {}, [&](CQVRConfigToolApp& app, CQVRPropertySheet* sheet, auto connect) {
+        if (notConnectedToo) shots.Save(sheet, screen.name + "-not-connected");
+        if (!connect()) {
+            std::fprintf(stderr, "qvr-handheld-shots: the %s receiver did not connect\n", preset.c_str());
+            return;
+        }
+        for (int i = 0; i < sheet->PageCount(); ++i) {
+            sheet->Tabs()->setCurrentIndex(i);
+            shots.Save(sheet, QString("%1-%2-%3-%4").arg(screen.name, name).arg(i + 1).arg(Slug(sheet->PageAt(i)->Caption())));
+        }
+        CRecieverPropertyPage* page = app.ReceiverPage();
+        sheet->SetActivePage(page);
+        QApplication::processEvents();
+        if (notConnectedToo) {
+            // The sample button's focused and pressed pictures.
+            page->SampleButton()->setFocus();
+            shots.Save(sheet, QString("%1-%2-receiver-sample-focused").arg(screen.name, name));
+            page->SampleButton()->setDown(true);
+            shots.Save(sheet, QString("%1-%2-receiver-sample-pressed").arg(screen.name, name));
+            page->SampleButton()->setDown(false);
+        }
+        // A new POWERUP choice: the factory-reset notice comes first.
+        page->Powerup()->setCurrentIndex(page->Powerup()->count() - 1);
+        bool taken = false;
+        p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+            if (!taken) taken = shots.Save(sheet, QString("%1-%2-receiver-submitting").arg(screen.name, name), false);
+            AnswerAll(prompt);
+        });
+        page->Submit()->click();
+        Wait(*p.worker);
+        p.ui->SetScript(AnswerAll);
+    });
+}
+
+// The GSM Bearer and MRS pages with settings in the module, their submits,
+// "NO BEARER" chosen, and the MRS page of an old applet.
+void ShootGsmPages(ProgramState& p, Shooter& shots, const Screen& screen) {
+    const QString prefix = screen.name + "-gsm-pages";
+    WithHandheld(
+        p, "gsm", screen,
+        [](qvr::sim::SimUnit& unit) {
+            auto& module = static_cast<qvr::sim::SimGsmModule&>(*unit.radio).Config();
+            module.signalLevel = -87;
+            module.bearer.gprsUserName = "surveyor";
+            module.bearer.gprsPassword = "field-2024";
+            module.bearer.gprsAccessPointName = "internet.provider.example";
+            module.bearer.gprsTimeout = 120;
+            module.ntrip = {"caster.example.com", "RTCM3_NEAR", "secret", "2101", "1"};
+        },
+        [&](CQVRConfigToolApp& app, CQVRPropertySheet* sheet, auto connect) {
+            if (!connect()) {
+                std::fprintf(stderr, "qvr-handheld-shots: the GSM receiver did not connect\n");
+                return;
+            }
+            CGSMBearerSettingsPropertyPage* bearer = app.GsmBearerPage();
+            CNtripSourcePropertyPage* mrs = app.MrsPage();
+            sheet->SetActivePage(bearer);
+            shots.Save(sheet, prefix + "-bearer-gprs");
+            bool taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, prefix + "-bearer-submitting", false);
+                AnswerAll(prompt);
+            });
+            bearer->Submit()->click();
+            Wait(*p.worker);
+            p.ui->SetScript(AnswerAll);
+            bearer->BearerType()->setCurrentIndex(bearer->BearerType()->findText("NO BEARER"));
+            shots.Save(sheet, prefix + "-bearer-no-bearer-chosen");
+
+            sheet->SetActivePage(mrs);
+            shots.Save(sheet, prefix + "-mrs");
+            taken = false;
+            p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+                if (!taken) taken = shots.Save(sheet, prefix + "-mrs-submitting", false);
+                AnswerAll(prompt);
+            });
+            mrs->Submit()->click();
+            Wait(*p.worker);
+            p.ui->SetScript(AnswerAll);
+            shots.Save(sheet, prefix + "-mrs-submitted");
+        });
+
+    // An applet older than 3.002: the MRS page is refused and locked.
+    WithHandheld(
+        p, "gsm", screen,
+        [](qvr::sim::SimUnit& unit) { static_cast<qvr::sim::SimGsmModule&>(*unit.radio).Config().appletVersion = "3.001"; },
+        [&](CQVRConfigToolApp& app, CQVRPropertySheet* sheet, auto connect) {
+            if (!connect()) return;
+            sheet->SetActivePage(app.MrsPage());
+            shots.Save(sheet, prefix + "-mrs-old-applet");
+        });
+}
+
+// The Debug File dialog (handheld wording) at its own size, bounded by the
+// screen: idle, while the download runs, at its end and idle again.
+void ShootDebugFile(ProgramState& p, Shooter& shots, const Screen& screen) {
+    CDebugFileDialog::SetPollInterval(1);
+    QTemporaryDir dir;
+    const QString prefix = screen.name + "-dialog-debug-file";
+    WithHandheld(p, "uhf", screen, {}, [&](CQVRConfigToolApp& app, CQVRPropertySheet*, auto connect) {
+        if (!connect()) return;
+        CDebugFileDialog dialog(p, qvr::Variant::Handheld, app.Sheet());
+        dialog.setFixedSize(dialog.sizeHint().expandedTo(dialog.minimumSizeHint()).boundedTo(screen.size));
+        dialog.show();
+        shots.Save(&dialog, prefix + "-idle");
+        dialog.Path()->setText(dir.filePath("DebugFile.bin"));
+        dialog.EnableButton()->click();
+        Wait(*p.worker);
+        p.ui->SetScript([&](QtOperator::Prompt& prompt) {
+            AnswerAll(prompt);
+            if (prompt.text.startsWith("Are you sure you wish to retrieve")) {
+                for (int i = 0; i < 5; ++i) {
+                    QThread::msleep(3);
+                    QApplication::processEvents();
+                }
+                shots.Save(&dialog, prefix + "-running");
+            }
+            if (prompt.text == "Successful!") shots.Save(&dialog, prefix + "-finished");
+        });
+        dialog.GetFileButton()->click();
+        Wait(*p.worker);
+        for (int i = 0; i < 5; ++i) {
+            QThread::msleep(3);
+            QApplication::processEvents();
+        }
+        shots.Save(&dialog, prefix + "-idle-again");
+        p.ui->SetScript(AnswerAll);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 || argv[1][0] == '-') {
+        std::fprintf(stderr, "usage: qvr-handheld-shots OUTDIR\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QString outdir = QString::fromLocal8Bit(argv[1]);
+    if (!QDir().mkpath(outdir)) {
+        std::fprintf(stderr, "qvr-handheld-shots: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    Shooter shots(outdir);
+
+    QtOperator ui;
+    ReceiverWorker worker;
+    ProgramState p;
+    p.ui = &ui;
+    p.worker = &worker;
+    p.simulatedPort = "SIM1";
+    ui.SetScript(AnswerAll);
+
+    struct Receiver {
+        const char* preset;
+        const char* name;
+    };
+    for (const Screen& screen : {Screen{QSize(240, 320), "240x320"}, Screen{QSize(480, 640), "480x640"}}) {
+        bool first = true;
+        for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
+                                  Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
+            ShootReceiver(p, shots, screen, r.preset, r.name, first);
+            first = false;
+        }
+        ShootGsmPages(p, shots, screen);
+        ShootDebugFile(p, shots, screen);
+    }
+
+    worker.WaitIdle();
+    std::printf("%d images\n", shots.Count());
+    return shots.Failed() ? 1 : 0;
+}

@@ -34,8 +34,7 @@ bool CComPort::Open(const char* portName, int baudRate) {
         m_lastOpenedName[0] = '\0';
         return false;
     }
-    // The handheld program says nothing when the line settings misbehave.
-    const bool traceSettings = m_variant == Variant::Desktop;
+    const bool traceSettings = Profile(m_variant).tracesLineSettings;
     if (!m_device->FetchLineSettings() && traceSettings)
         TraceF(m_trace, "Cannot fetch the state of %s. GetCommState(...) returned %lu.", portName,
                static_cast<unsigned long>(m_device->LastError()));

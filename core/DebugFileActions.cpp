@@ -6,28 +6,8 @@ namespace qvr {
 
 namespace {
 
-// The texts the two programs show; the handheld names its outcomes shortly.
-struct DebugTexts {
-    const char* emptyPathCaption;
-    const char* questionCaption;
-    const char* downloadSucceeded;
-    const char* downloadSucceededCaption;
-    const char* downloadFailed;
-    const char* downloadFailedCaption;
-    const char* deleted;
-    const char* deletedCaption;
-    const char* deleteFailedCaption;
-};
-
-constexpr DebugTexts kDesktopTexts = {"",        "Warning", "File Download Successful!", "Success",
-                                      "File Download Failed!", "Failure", "File deleted successfully!",
-                                      "Success", "Failure"};
-constexpr DebugTexts kHandheldTexts = {kHandheldCaption, "Warning!",    "Successful!", "Successful!", "Failed!",
-                                       "Failed!",        "Successful!", "Successful!", "Failed!"};
-
-const DebugTexts& Texts(Variant variant) {
-    return variant == Variant::Handheld ? kHandheldTexts : kDesktopTexts;
-}
+// The texts each program shows are in its profile.
+const DebugFileTexts& Texts(Variant variant) { return Profile(variant).debugFile; }
 
 const char* const kDeleteFailed = "The debug file could not be deleted: the receiver could not be reached.";
 
@@ -47,7 +27,7 @@ bool ConfirmDebugDownload(IOperator& ui, Variant variant) {
 }
 
 bool DownloadDebugFileAndReport(MAReceiver& receiver, const char* path, IProgressSink* progress) {
-    const DebugTexts& texts = Texts(receiver.GetVariant());
+    const DebugFileTexts& texts = Texts(receiver.GetVariant());
     const bool ok = receiver.DownloadDebugFile(path, progress);
     receiver.Ui().ShowMessage(ok ? texts.downloadSucceeded : texts.downloadFailed,
                               ok ? texts.downloadSucceededCaption : texts.downloadFailedCaption, MessageIcon::None,
@@ -64,7 +44,7 @@ DebugDownloadResult GetDebugFile(MAReceiver& receiver, const char* path, IProgre
 }
 
 DebugDeleteResult DeleteDebugFileAsked(MAReceiver& receiver) {
-    const DebugTexts& texts = Texts(receiver.GetVariant());
+    const DebugFileTexts& texts = Texts(receiver.GetVariant());
     IOperator& ui = receiver.Ui();
     if (ui.ShowMessage("Are you sure you wish to delete the debug file?", texts.questionCaption,
                        MessageIcon::Exclamation, MessageButtons::OkCancel) != MessageAnswer::Ok)

@@ -4,6 +4,7 @@ namespace qvr {
 
 MAReceiver::MAReceiver(Variant variant, const PlatformServices& services)
     : m_variant(variant),
+      m_profile(Profile(variant)),
       m_ui(services.ui ? services.ui : &SilentOperator()),
       m_status(services.status ? services.status : &NullStatus()),
       m_port(services, variant) {}

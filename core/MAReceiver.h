@@ -229,6 +229,8 @@ public:
 
     // --- state
     Variant GetVariant() const { return m_variant; }
+    // What this program's copy of the core does differently (Variant.h).
+    const VariantProfile& GetProfile() const { return m_profile; }
     int ReceiverPortNumber() const { return m_receiverPort; }
     CComPort& Port() { return m_port; }
     const ReceiverInfo& Info() const { return m_receiverInfo; }
@@ -236,7 +238,7 @@ public:
     const AudioSettings& Audio() const { return m_audio; }
     PeripheralBlock& Peripheral() { return m_peripheral; }
     const uint8_t* ExtLevels() const { return m_extLevels; }
-    const char* Caption() const { return m_variant == Variant::Handheld ? kHandheldCaption : kDesktopCaption; }
+    const char* Caption() const { return m_profile.caption; }
     IOperator& Ui() { return *m_ui; }
 
 private:
@@ -252,6 +254,7 @@ private:
     ITrace* Trace() { return m_port.Trace(); }
 
     Variant m_variant;
+    const VariantProfile& m_profile;
     IOperator* m_ui;
     IStatusSink* m_status;
     CComPort m_port;

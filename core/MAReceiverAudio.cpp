@@ -27,8 +27,7 @@ constexpr uint32_t kUserInfoType = 8;
 bool MAReceiver::UpdateAudioInfo() {
     m_port.Purge();
     SendCommand("log audiocfgdefb\r\n");
-    const uint32_t timeoutMs = m_variant == Variant::Handheld ? 750 : 500;
-    if (!ReadLog(timeoutMs)) {
+    if (!ReadLog(m_profile.audioTimeoutMs)) {
         Tell("Could not call 'audiocfgdef'?", MessageIcon::Exclamation);
         return false;
     }

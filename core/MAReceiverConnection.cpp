@@ -6,6 +6,9 @@
 
 namespace qvr {
 
+static_assert(MAReceiver::kBaudRates[kHandheldProfile.fastPortFirstRate] == 115200,
+              "the fast internal link starts at 115200 baud");
+
 bool MAReceiver::Connect(const char* pcPortName) {
     if (GetCurrentBaudRateAndPort(pcPortName)) return true;
     TraceF(Trace(), "Error in GetCurrentBaudRateAndPort");
@@ -16,8 +19,8 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
     m_port.Close();
     std::snprintf(m_pcPortName, sizeof m_pcPortName, "%s", pcPortName);
 
-    // The handheld's COM6 is the controller's fast internal link: start there.
-    const int first = (m_variant == Variant::Handheld && std::strstr(m_pcPortName, "COM6")) ? 1 : 0;
+    // The controller's fast internal link starts the search at a higher rate.
+    const int first = m_profile.IsFastInternalPort(m_pcPortName) ? m_profile.fastPortFirstRate : 0;
     bool found = false;
     for (int i = first; i < kBaudRateCount && !found; ++i) {
         if (!m_port.Open(m_pcPortName, kBaudRates[i])) {
@@ -30,7 +33,7 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
         SendCommand("interfacemode COM1 VESTRAL VESTRAL OFF\r\n");
         SendCommand("interfacemode COM2 VESTRAL VESTRAL OFF\r\n");
         SendCommand("unlogall\r\n");
-        if (m_variant == Variant::Handheld) SendCommand("extcontrol\r\n");
+        if (m_profile.extControlCommand) SendCommand(m_profile.extControlCommand);
         SendCommand("interfacemode AUX VESTRAL VESTRAL OFF\r\n");
         m_port.Purge();
         SendCommand("log versionb\r\n");
@@ -67,18 +70,10 @@ bool MAReceiver::LearnReceiverPort() {
     const int n = m_port.Read(reinterpret_cast<uint8_t*>(text), 1024, 0, true);
     text[n] = '\0';  // the text ends at its first NUL or after the last byte
 
-    struct PortName {
-        const char* name;
-        int32_t number;
-    };
-    static constexpr PortName kDesktopNames[] = {{"COM1", 1}, {"COM2", 2}, {"COM3", 3}};
-    static constexpr PortName kHandheldNames[] = {
-        {"XCOM2", 3}, {"XCOM3", 3}, {"COM1", 1}, {"COM2", 2}, {"COM3", 3}};
-    const PortName* names = m_variant == Variant::Handheld ? kHandheldNames : kDesktopNames;
-    const size_t count = m_variant == Variant::Handheld ? std::size(kHandheldNames) : std::size(kDesktopNames);
-    for (size_t i = 0; i < count; ++i) {
-        if (std::strstr(text, names[i].name)) {
-            m_receiverPort = names[i].number;
+    for (size_t i = 0; i < m_profile.receiverPortNameCount; ++i) {
+        const ReceiverPortName& port = m_profile.receiverPortNames[i];
+        if (std::strstr(text, port.name)) {
+            m_receiverPort = port.number;
             return true;
         }
     }

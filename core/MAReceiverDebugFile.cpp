@@ -102,10 +102,10 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     // shows at that block (not at the close), and no buffer is allocated.
     std::setvbuf(file, nullptr, _IONBF, 0);
 
-    // The handheld's COM6 is its fast internal link: the rate stays.
+    // On the controller's fast internal link the rate stays.
     char pcPortName[kPortNameSize];
     GetPortName(pcPortName);
-    const bool raiseRate = !(m_variant == Variant::Handheld && std::strstr(pcPortName, "COM6"));
+    const bool raiseRate = !m_profile.IsFastInternalPort(pcPortName);
     const int previousRate = m_port.BaudRate();
     if (raiseRate) ChangeBaudRate(kTransferRate);
 

@@ -13,31 +13,17 @@ namespace {
 
 constexpr uint32_t kUserInfoType = 8;
 
-const char* const kUhfNotFound =
-    "The current receiver configuration indicates that a UHF radio is installed, but one was not detected.\r\n\r\n"
-    "This typically occurs when:\r\n\r\n1) The radio is receiving UHF transmissions from another source and will "
-    "not respond to commands, or \r\n2) The radio is inoperative or has been removed.\r\n\r\nPlease ensure that no "
-    "radio sources are actively transmitting and try connecting again.";
-const char* const kUhfRemovedBox = "Update configuration: A UHF radio has been removed from this receiver.";
-const char* const kGsmNotFound =
-    "The current receiver configuration indicates that a GSM radio is installed, but one was not detected.\r\n\r\n"
-    "This typically occurs when:\r\n\r\n1) The GSM radio is already in use, or \r\n2) The radio is inoperative or "
-    "has been removed.\r\n\r\nPlease ensure that no other devices are connected to the receiver and that no GSM RTK "
-    "connections are active, and try connecting again.";
-const char* const kGsmRemovedBox = "Update configuration: A GSM radio has been removed from this receiver.";
-
 bool NamesGsm(const char* name) { return std::strstr(name, "Aplicom") || std::strstr(name, "Siemens"); }
 
 } // namespace
 
 bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* infoRead) {
     IStatusSink& out = status ? *status : *m_status;
-    const bool handheld = m_variant == Variant::Handheld;
     if (infoRead) *infoRead = false;
     SendCommand("unlogall\r\n");
-    if (handheld) {
-        Clock().Sleep(200);
-        SendCommand("extcontrol\r\n");
+    if (m_profile.extControlCommand) {
+        Clock().Sleep(m_profile.extControlPauseMs);
+        SendCommand(m_profile.extControlCommand);
     }
     out.SetStatusText("Retrieving receiver settings...");
     if (!UpdateReceiverInfo()) {
@@ -48,13 +34,13 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
     out.SetStatusText("Retrieving audio settings...");
     if (!UpdateAudioInfo()) {
         TraceF(Trace(), "UpdateAudioInfo failed: Returning UpdateAllData false\r\n");
-        if (handheld) record.info = m_receiverInfo;
+        if (m_profile.keepsIdentityOnAudioFailure) record.info = m_receiverInfo;
         return false;
     }
     out.SetStatusText("Retrieving device settings...");
     UpdateDeviceInfo(&out);
 
-    if (!handheld && std::strlen(m_receiverInfo.serialNumber) != 11) {
+    if (m_profile.asksForSerialNumber && std::strlen(m_receiverInfo.serialNumber) != 11) {
         char entered[128] = {};
         if (m_ui->AskEnclosureSerial(entered, sizeof entered) && std::strlen(entered) == 11) {
             char read[sizeof m_receiverInfo.serialNumber];
@@ -90,7 +76,6 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
 
 bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
     IStatusSink& out = status ? *status : *m_status;
-    const bool handheld = m_variant == Variant::Handheld;
     SendCommand("comvout aux on\r\n");
     SendCommand("log passauxb onnew\r\n");
     m_peripheral.kind = kPeripheralNone;
@@ -123,18 +108,15 @@ bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
         const bool uhf = std::strstr(m_receiverInfo.peripheralName, "3AS") != nullptr;
         const bool gsm = !uhf && NamesGsm(m_receiverInfo.peripheralName);
         if (uhf || gsm) {
-            if (handheld) {
-                // The handheld says so and never clears the configuration.
-                m_ui->ShowMessage(uhf ? "A UHF radio is reported to be in this receiver, however the config tool "
-                                        "was unable to find it."
-                                      : "Receiver configuration indicates the presence of a GSM radio, however "
-                                        "none was detected.",
-                                  "Searching for installed radio...", MessageIcon::Warning, MessageButtons::Ok);
-            } else {
+            const RadioNotFoundTexts& texts = m_profile.radioNotFound;
+            const char* message = uhf ? texts.uhfMessage : texts.gsmMessage;
+            if (texts.asksForRemoval) {
                 bool removed = false;
-                m_ui->ConfirmRadioNotFound(uhf ? kUhfNotFound : kGsmNotFound, uhf ? kUhfRemovedBox : kGsmRemovedBox,
-                                           &removed);
+                m_ui->ConfirmRadioNotFound(message, uhf ? texts.uhfRemovedBox : texts.gsmRemovedBox, &removed);
                 SetRadioRemovalConfirmed(removed);
+            } else {
+                // Said, and the configuration is never cleared.
+                m_ui->ShowMessage(message, texts.caption, MessageIcon::Warning, MessageButtons::Ok);
             }
         }
     }

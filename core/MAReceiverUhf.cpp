@@ -195,7 +195,7 @@ bool MAReceiver::QueryProtocolMode(int* mode) {
 
 bool MAReceiver::DetectUhfRadio(IStatusSink* status) {
     IStatusSink& out = status ? *status : *m_status;
-    const bool handheld = m_variant == Variant::Handheld;
+    const bool extended = m_profile.readsUhfModeAndSpacing;
     UhfBlock& uhf = m_peripheral.uhf;
     std::memset(&uhf, 0, sizeof uhf);
     m_peripheral.kind = kPeripheralNone;
@@ -229,7 +229,7 @@ bool MAReceiver::DetectUhfRadio(IStatusSink* status) {
     CopyCut(uhf.firmwareVersion, version);
     uhf.errorCorrection = ReadFecSetting() ? 1 : 0;
     int mode = 0;
-    if (handheld) {
+    if (extended) {
         uhf.channelSpacing = ReadChannelSpacing();
         QueryProtocolMode(&mode);
         uhf.protocolMode = mode;
@@ -242,7 +242,7 @@ bool MAReceiver::DetectUhfRadio(IStatusSink* status) {
     if (busy) {
         InterruptUhfRadio();
         QueryFirmwareVersion(uhf.firmwareVersion, sizeof uhf.firmwareVersion);
-        if (handheld) {
+        if (extended) {
             QueryProtocolMode(&mode);
             uhf.protocolMode = mode;
         }
@@ -255,7 +255,7 @@ bool MAReceiver::DetectUhfRadio(IStatusSink* status) {
 
     QueryTxPower(uhf.txPower, sizeof uhf.txPower);
     if (!QueryModuleName(uhf.moduleName, sizeof uhf.moduleName)) CopyCut(uhf.moduleName, kNotAvailable);
-    if (handheld && !QueryDeviceText(uhf.deviceText, sizeof uhf.deviceText)) CopyCut(uhf.deviceText, kNotAvailable);
+    if (extended && !QueryDeviceText(uhf.deviceText, sizeof uhf.deviceText)) CopyCut(uhf.deviceText, kNotAvailable);
     QueryLowerLimit(1, &uhf.range1Lower);
     QueryUpperLimit(1, &uhf.range1Upper);
     QueryLowerLimit(2, &uhf.range2Lower);

@@ -48,8 +48,7 @@ bool MAReceiver::ReadFecSetting() {
     char text[kUhfMenuTextSize + 1];
     std::memset(text, 0, sizeof text);
     Clock().Sleep(1000);
-    // The handheld looks only at what has arrived.
-    const size_t length = CollectMenuText(text, m_variant == Variant::Handheld ? 0 : 100);
+    const size_t length = CollectMenuText(text, m_profile.fecMenuLogWaitMs);
 
     static constexpr const char* kMarker = "1) Error correction  ";
     const size_t markerLength = std::strlen(kMarker);

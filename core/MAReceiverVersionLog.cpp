@@ -72,9 +72,7 @@ bool MAReceiver::UpdateReceiverInfo() {
         TraceF(Trace(), "UpdateReceiverInfo failed. File: %s Line %d", __FILE__, __LINE__);
         return false;
     }
-    const bool handheld = m_variant == Variant::Handheld;
-    // Handheld messages have no icon.
-    const MessageIcon icon = handheld ? MessageIcon::None : MessageIcon::Warning;
+    const MessageIcon icon = m_profile.missingEntryIcon;
     int index = 0;
 
     if (!FindVersionComponent(log, kGpsCard, &index)) {
@@ -82,7 +80,7 @@ bool MAReceiver::UpdateReceiverInfo() {
         return false;
     }
     CopyText(m_receiverInfo.gpsCardVersion, Entry(log, index), 4);
-    if (handheld) {
+    if (m_profile.readsGpsCardIdentity) {
         CopyText(m_receiverInfo.gpsCardSerialNumber, Entry(log, index), 2);
         CopyText(m_receiverInfo.gpsCardModel, Entry(log, index), 1);
     }

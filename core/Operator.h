@@ -10,9 +10,8 @@ enum class MessageIcon { None, Information, Warning, Exclamation, Error, Questio
 enum class MessageButtons { Ok, OkCancel, YesNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-// Captions of the core's own messages.
-inline constexpr const char* kDesktopCaption = "QVR Family Config Tool";
-inline constexpr const char* kHandheldCaption = "QVR Config Tool";
+// The captions of the core's messages are in Variant.h with the rest of
+// what differs between the two programs.
 
 class IOperator {
 public:

@@ -46,7 +46,7 @@ bool ConnectReceiver(MAReceiver& receiver, const char* portName) {
 
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record) {
     if (FirmwareOutOfDate(record))
-        receiver.Ui().ShowMessage(kOutOfDate, kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
+        receiver.Ui().ShowMessage(kOutOfDate, receiver.Caption(), MessageIcon::Exclamation, MessageButtons::Ok);
 }
 
 double GpsFirmwareNumber(const char* version) {
@@ -118,12 +118,11 @@ bool SubmitReceiverSettings(MAReceiver& receiver, ReceiverData& record, int lang
                     receiver.WritePowerupConfig(powerupIndex, timerMode);
     const char* caption = receiver.Caption();
     if (ok) {
-        // The handheld page reminds the operator that a new POWERUP choice
-        // needs a factory reset; the desktop page says it in a note.
-        if (receiver.GetVariant() == Variant::Handheld && powerupIndex != record.info.powerupIndex)
-            receiver.Ui().ShowMessage("You must factory reset the receiver before changes to the Factory POWERUP "
-                                      "settings will take effect.",
-                                      caption, MessageIcon::Error, MessageButtons::Ok);
+        // A new POWERUP choice takes a factory reset: the handheld page says
+        // so here, the desktop page in a note.
+        const char* notice = receiver.GetProfile().powerupChangeNotice;
+        if (notice && powerupIndex != record.info.powerupIndex)
+            receiver.Ui().ShowMessage(notice, caption, MessageIcon::Error, MessageButtons::Ok);
         receiver.Ui().ShowMessage("Receiver Settings successfully updated.", caption, MessageIcon::Information,
                                   MessageButtons::Ok);
     } else {

@@ -20,7 +20,8 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
 // when there is none, the connection-failure message with the program's
 // caption. The refresh and the out-of-date warning follow separately.
 bool ConnectReceiver(MAReceiver& receiver, const char* portName);
-// The Connection page's last step: the out-of-date firmware warning, when due.
+// The Connection page's last step: the out-of-date firmware warning, when due,
+// with the program's caption.
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record);
 
 // The GPS card firmware version read as the Connection page reads it (its

@@ -62,10 +62,9 @@ bool Equals(const char* text, const char* other) { return std::strcmp(text, othe
 
 const LanguageTable& ChooseLanguageTable(Variant variant, int32_t modelKind, const char* version,
                                          const char* file) {
+    const VariantProfile& profile = Profile(variant);
     const bool lbx = modelKind == kModelQVR1500LBX;
-    // The desktop program knows no language file beyond list E: an LBX
-    // always has the full list D there.
-    if (lbx && variant != Variant::Handheld) return kListD;
+    if (lbx && profile.lbxAlwaysListD) return kListD;
     if (!lbx) {
         if (Contains(version, "1.0")) return kListA;
         static constexpr const char* kFirstVersions[] = {"1.1", "1.2", "1.3", "1.4", "1.5",
@@ -73,7 +72,7 @@ const LanguageTable& ChooseLanguageTable(Variant variant, int32_t modelKind, con
         for (const char* v : kFirstVersions)
             if (Contains(version, v)) return Equals(file, "default") ? kListB : kListC;
     }
-    if (variant == Variant::Handheld && (Equals(file, "EXT2") || Equals(file, "ext2"))) return kListF;
+    if (profile.knowsLanguageListF && (Equals(file, "EXT2") || Equals(file, "ext2"))) return kListF;
     if (Equals(file, "EXT") || Equals(file, "ext")) return kListE;
     return kListD;
 }
@@ -121,7 +120,7 @@ int PromptEventCount(int32_t modelKind) { return modelKind == kModelQVR1500LBX ?
 
 const PromptEvent* PromptEventAt(Variant variant, int index) {
     if (index < 0 || index >= kPromptEventCount) return nullptr;
-    if (variant == Variant::Handheld && index <= kLogEpoch)
+    if (Profile(variant).startupPromptLast && index <= kLogEpoch)
         return &kPromptEvents[index == kLogEpoch ? kStartup : index + kShutdown];
     return &kPromptEvents[index];
 }
@@ -177,7 +176,7 @@ int PowerupList(Variant variant, int32_t modelKind, float userAppVersion,
     entries[n++] = "Static Data Collection (15 secs)";
     if (modelKind == kModelQVR1500LBX) {
         entries[n++] = "Static Data Collection (10 secs)";
-        if (variant == Variant::Handheld && static_cast<double>(userAppVersion) >= 1.1) {
+        if (Profile(variant).lbxPowerupRtkBases && static_cast<double>(userAppVersion) >= 1.1) {
             entries[n++] = "RTCMV3 RTK Base (10 secs)";
             entries[n++] = "RTCA RTK Base (10 secs)";
         }
@@ -196,10 +195,9 @@ int PowerupList(Variant variant, int32_t modelKind, float userAppVersion,
 bool HasTimerLed(int32_t modelKind) { return modelKind != kModelQVR4100MA; }
 
 const char* TimerLedChoice(Variant variant, int mode) {
-    static constexpr const char* kDesktop[kTimerModeCount] = {"Baseline Length", "Elapsed Time"};
-    static constexpr const char* kHandheld[kTimerModeCount] = {"Baseline length", "Elapsed time"};
+    static_assert(std::size(kDesktopProfile.timerLedChoices) == kTimerModeCount);
     if (mode < 0 || mode >= kTimerModeCount) return nullptr;
-    return variant == Variant::Handheld ? kHandheld[mode] : kDesktop[mode];
+    return Profile(variant).timerLedChoices[mode];
 }
 
 // ---------------------------------------------------------------- preference text

@@ -182,10 +182,10 @@ void TcpTestSite(const char* text, char* site, size_t size) {
 
 bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
                      const char* password, const char* accessPointName, const char* timeoutText) {
-    // The page's messages carry the desktop caption in both programs.
     IOperator& ui = receiver.Ui();
-    const auto fail = [&ui](const char* text) {
-        ui.ShowMessage(text, kDesktopCaption, MessageIcon::Error, MessageButtons::Ok);
+    const char* caption = receiver.GetProfile().gsmBearerCaption;
+    const auto fail = [&ui, caption](const char* text) {
+        ui.ShowMessage(text, caption, MessageIcon::Error, MessageButtons::Ok);
         return false;
     };
     // The record follows the module: each part of it changes only once the
@@ -242,7 +242,7 @@ bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType,
             return fail("The default connection could not be set to GPRS on the GSM module.");
         bearer.defaultConnection = kBearerGprs;
     }
-    ui.ShowMessage("GSM Settings successfully updated.", kDesktopCaption, MessageIcon::Information,
+    ui.ShowMessage("GSM Settings successfully updated.", caption, MessageIcon::Information,
                    MessageButtons::Ok);
     return true;
 }

@@ -95,6 +95,7 @@ TEST(ConnectAndRefresh, OutcomesStatusTextsAndMessages) {
         ConnectResult result;
         std::vector<std::string> statuses;  // the first and the last three
         std::vector<Msg> messages;
+        Variant variant = Variant::Desktop;
     } cases[] = {
         {Setup::PortBusy, ConnectResult::NoReceiver, {"Connecting...", "Not Connected."},
          {{failed, "QVR Family Config Tool.", MessageIcon::None}}},
@@ -104,6 +105,9 @@ TEST(ConnectAndRefresh, OutcomesStatusTextsAndMessages) {
         {Setup::Max3100, ConnectResult::Connected,
          {"Connecting...", "Retrieving device settings...", "Searching for installed radio...", "Connected."},
          {{outOfDate, kDesktop, MessageIcon::Exclamation}}},
+        {Setup::Max3100, ConnectResult::Connected,
+         {"Connecting...", "Retrieving device settings...", "Searching for installed radio...", "Connected."},
+         {{outOfDate, kHandheld, MessageIcon::Exclamation}}, Variant::Handheld},
         {Setup::Max3110, ConnectResult::Connected,
          {"Connecting...", "Retrieving device settings...", "Searching for installed radio...", "Connected."}, {}},
         {Setup::Ma3100, ConnectResult::Connected,
@@ -115,7 +119,8 @@ TEST(ConnectAndRefresh, OutcomesStatusTextsAndMessages) {
             SetModel(u, c.setup == Setup::Ma3100 ? "QVR4100 MA" : "QVR4100 MAX");
             SetComponentText(u, sim::component::GpsCard, 3, c.setup == Setup::Max3110 ? "3.110" : "3.100");
             if (c.setup == Setup::NoUserInfo) u.receiver.Components().pop_back();
-        }));
+        }),
+                   c.variant);
         if (c.setup == Setup::PortBusy) b.link.FailOpen("COM1");
         test::RecordingOperator status;
         ReceiverData record{};

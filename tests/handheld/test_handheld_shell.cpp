@@ -151,7 +151,7 @@ private slots:
         for (const auto& p : f.ui.Prompts())
             if (p.text.startsWith("The firmware (OEM and/or UserApp) for this receiver is out of date.")) {
                 ++warnings;
-                QCOMPARE(p.caption, QString("QVR Family Config Tool"));
+                QCOMPARE(p.caption, QString("QVR Config Tool"));
                 QCOMPARE(p.icon, qvr::MessageIcon::Exclamation);
             }
         QCOMPARE(warnings, warns ? 1 : 0);

@@ -37,6 +37,13 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
     return ConnectResult::Connected;
 }
 
+bool ConnectReceiver(MAReceiver& receiver, const char* portName) {
+    if (receiver.Connect(portName)) return true;
+    const char* caption = receiver.GetVariant() == Variant::Handheld ? kHandheldCaption : "QVR Family Config Tool.";
+    receiver.Ui().ShowMessage(kConnectFailed, caption, MessageIcon::None, MessageButtons::Ok);
+    return false;
+}
+
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record) {
     if (FirmwareOutOfDate(record))
         receiver.Ui().ShowMessage(kOutOfDate, receiver.Caption(), MessageIcon::Exclamation, MessageButtons::Ok);

@@ -16,6 +16,10 @@ enum class ConnectResult { Connected, NoReceiver, RefreshFailed };
 // connection-failure message is shown when no receiver is found.
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
                                 IStatusSink* status, bool warnOutOfDate = true);
+// The handheld Connection page's worker, first step: finds the receiver;
+// when there is none, the connection-failure message with the program's
+// caption. The refresh and the out-of-date warning follow separately.
+bool ConnectReceiver(MAReceiver& receiver, const char* portName);
 // The Connection page's last step: the out-of-date firmware warning, when due,
 // with the program's caption.
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record);

@@ -70,6 +70,62 @@ bool SubmitUhfSettings(MAReceiver& receiver, ReceiverData& record, int powerChoi
     return true;
 }
 
+bool FrequencyInRanges(const UhfBlock& uhf, double mhz) {
+    const int64_t hz = MAReceiver::FrequencyHz(mhz);
+    const auto within = [hz](double lower, double upper) {
+        return hz >= MAReceiver::FrequencyHz(lower) && hz <= MAReceiver::FrequencyHz(upper);
+    };
+    return within(uhf.range1Lower, uhf.range1Upper) || within(uhf.range2Lower, uhf.range2Upper);
+}
+
+HandheldRadioResult SubmitHandheldRadio(MAReceiver& receiver, ReceiverData& record, int modeIndex, bool fecChecked,
+                                        const char* frequencyText) {
+    UhfBlock& uhf = record.peripheral.uhf;
+    const auto say = [&receiver](const char* text, MessageIcon icon) {
+        receiver.Ui().ShowMessage(text, kHandheldCaption, icon, MessageButtons::Ok);
+    };
+    const bool pcc = modeIndex == kUhfModePcc4Fsk || modeIndex == kUhfModePccGmsk;
+    if (pcc) {
+        if (uhf.errorCorrection == 1) {
+            receiver.ToggleFec();
+            uhf.errorCorrection = 0;
+        }
+    } else if (fecChecked != (uhf.errorCorrection == 1)) {
+        receiver.ToggleFec();
+        uhf.errorCorrection = uhf.errorCorrection == 1 ? 0 : 1;
+    }
+    // A radio that did not report its mode keeps it; no selection changes nothing.
+    if (modeIndex >= kUhfMode3asPt && modeIndex <= kUhfModePccGmsk && modeIndex != uhf.protocolMode &&
+        uhf.protocolMode != kUhfModeNotSupported) {
+        receiver.SetProtocolMode(modeIndex);
+        uhf.protocolMode = modeIndex;
+    }
+
+    const double f = MAReceiver::ReadDecimal(frequencyText, 127);
+    if (f == 0) {
+        say("Invalid entry for new frequency.", MessageIcon::Error);
+        return HandheldRadioResult::InvalidEntry;
+    }
+    if (!FrequencyInRanges(uhf, f)) {
+        say("The specified frequency does not fall within the specified ranges.", MessageIcon::Error);
+        return HandheldRadioResult::OutOfRange;
+    }
+    // In whole hertz, so that a frequency typed exactly is never off the
+    // raster by binary rounding.
+    if ((MAReceiver::FrequencyHz(uhf.centerFrequency) - MAReceiver::FrequencyHz(f)) % 12500 != 0) {
+        say("New current frequency must be a multiple of 12500 Hz.", MessageIcon::Error);
+        return HandheldRadioResult::OffRaster;
+    }
+    if (!receiver.SetCurrentFrequency(f)) {
+        say("Radio did not accept frequency change. Please check new frequency entry.", MessageIcon::Error);
+        return HandheldRadioResult::Refused;
+    }
+    receiver.StoreRadioSettings();
+    say("Frequency change successfully updated.", MessageIcon::Information);
+    uhf.currentFrequency = f;
+    return HandheldRadioResult::Updated;
+}
+
 CenterChangeResult AskCenterFrequencyChange(IOperator& ui, const ReceiverData& record) {
     if (record.peripheral.kind != kPeripheralUhf) {
         ui.ShowMessage("Feature only applicable for receivers with UHF radios.", "Error", MessageIcon::Exclamation,

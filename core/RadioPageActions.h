@@ -39,6 +39,26 @@ bool ApplyCenterFrequency(MAReceiver& receiver, const char* text);
 // and the sheet's closing message, after which the program ends.
 void ReportCenterFrequencyChange(IOperator& ui, bool succeeded);
 
+// ---------------------------------------------------------------- handheld Radio page
+
+// The outcome of the handheld Radio page's Submit; everything but Updated
+// sends the operator back to the frequency field.
+enum class HandheldRadioResult { Updated, InvalidEntry, OutOfRange, OffRaster, Refused };
+// True when the frequency lies within range 1 or range 2 of the radio (both
+// limits included), compared in whole hertz.
+bool FrequencyInRanges(const UhfBlock& uhf, double mhz);
+// The handheld Radio page's Submit. First error correction (the PCC modes,
+// index 1 and 2, run without it: switched off; otherwise switched when the
+// box differs from the flag), then the protocol mode (when the index differs
+// from the stored mode and the radio reported one), both kept even when the
+// frequency is refused; then the frequency checks (a number, within the
+// ranges, on the 12.5 kHz raster around the centre frequency, all in whole
+// hertz), the frequency, storing, and the outcome message. The record takes
+// the flag and the mode as soon as they are sent, the frequency once the
+// radio has accepted it.
+HandheldRadioResult SubmitHandheldRadio(MAReceiver& receiver, ReceiverData& record, int modeIndex, bool fecChecked,
+                                        const char* frequencyText);
+
 // ---------------------------------------------------------------- GSM module
 
 // The site the TCP test uses: what follows the first "www.", or the whole text.

@@ -1,10 +1,15 @@
 #include "gui/Help.h"
 
+#include <string>
+
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QPointer>
+#include <QScreen>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -12,9 +17,11 @@ namespace {
 
 int g_lastTopic = 0;
 HelpBook g_book;
+std::string g_lastCommandLine;
 
 // One help window for the whole program: a contents list on the left and
 // the topic on the right. Links of the form "topic:N" move between topics.
+// A program with one document shows it alone; links "#NAME" move within it.
 class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -42,7 +49,36 @@ public:
         });
         connect(m_text, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
             if (url.scheme() == "topic") Show(url.path().toInt());
+            else if (url.scheme().isEmpty() && url.path().isEmpty() && url.hasFragment())
+                m_text->scrollToAnchor(url.fragment());
         });
+        m_contents->setVisible(g_book.count > 0);
+    }
+
+    void ShowDocument(const HelpDocument& document, const QString& anchor) {
+        m_contents->hide();
+        m_topic = 0;
+        setWindowTitle(QString::fromLatin1(document.windowTitle));
+        if (m_document != document.html) {
+            m_document = document.html;
+            m_text->setHtml(QString::fromUtf8(document.html));
+        }
+        m_anchor = anchor;
+        ScrollToAnchor();
+    }
+
+    // Once the window is laid out, the anchor's place is known.
+    void ScrollToAnchor() {
+        if (m_anchor.isEmpty()) m_text->moveCursor(QTextCursor::Start);
+        else m_text->scrollToAnchor(m_anchor);
+    }
+
+    // A screen smaller than the window (a field controller's) gets it whole.
+    void FitScreen(QWidget* owner) {
+        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+        if (!screen) return;
+        const QRect available = screen->availableGeometry();
+        if (available.width() < 720 || available.height() < 520) setWindowState(windowState() | Qt::WindowMaximized);
     }
 
     void Show(int topic) {
@@ -59,6 +95,8 @@ private:
     QListWidget* m_contents;
     QTextBrowser* m_text;
     int m_topic = 0;
+    const char* m_document = nullptr;
+    QString m_anchor;
 };
 
 QPointer<HelpWindow> g_window;
@@ -67,10 +105,12 @@ QPointer<HelpWindow> g_window;
 
 void SetHelpBook(const HelpBook& book) { g_book = book; }
 
-void ShowHelpTopic(int topic, QWidget* parent) {
-    if (topic < 1 || topic > g_book.count) return;
-    // The window belongs to the program's window, so it stays usable while
-    // that window is modal and goes away with it.
+namespace {
+
+// The one help window, made on first use. It belongs to the program's
+// window, so it stays usable while that window is modal and goes away with
+// it.
+HelpWindow* Window(QWidget* parent) {
     QWidget* owner = parent ? parent->window() : nullptr;
     if (!g_window) {
         g_window = new HelpWindow(owner);
@@ -85,6 +125,15 @@ void ShowHelpTopic(int topic, QWidget* parent) {
         g_window->setParent(owner, Qt::Window);
         g_window->setGeometry(geometry);
     }
+    g_window->FitScreen(owner);
+    return g_window;
+}
+
+} // namespace
+
+void ShowHelpTopic(int topic, QWidget* parent) {
+    if (topic < 1 || topic > g_book.count) return;
+    Window(parent);
     g_window->Show(topic);
     g_window->show();
     g_window->raise();
@@ -92,3 +141,19 @@ void ShowHelpTopic(int topic, QWidget* parent) {
 }
 
 int LastHelpTopic() { return g_lastTopic; }
+
+void ShowHelpDocument(const HelpDocument& document, const char* anchor, QWidget* parent) {
+    if (!anchor) anchor = "";
+    g_lastCommandLine = std::string(document.fileName) + anchor;
+    const QString name = QString::fromLatin1(anchor).remove(0, anchor[0] == '#' ? 1 : 0);
+    Window(parent)->ShowDocument(document, name);
+    g_window->show();
+    g_window->raise();
+    g_window->activateWindow();
+    QPointer<HelpWindow> window = g_window;
+    QTimer::singleShot(0, window, [window] {
+        if (window) window->ScrollToAnchor();
+    });
+}
+
+const char* LastHelpCommandLine() { return g_lastCommandLine.c_str(); }

@@ -17,3 +17,19 @@ void SetHelpBook(const HelpBook& book);
 void ShowHelpTopic(int topic, QWidget* parent = nullptr);
 // The topic shown last (0 before any), for tests.
 int LastHelpTopic();
+
+// A program whose help is one document with an anchor per tab (the
+// handheld's): the file name it goes by and its HTML, in which
+// <a name="NAME"> marks the places "#NAME" leads to.
+struct HelpDocument {
+    const char* fileName = "";
+    const char* html = "";
+    const char* windowTitle = "";
+};
+// Opens the help window on the document, scrolled to the anchor ("#NAME";
+// empty: the top). Links "#NAME" in the document move within it.
+void ShowHelpDocument(const HelpDocument& document, const char* anchor, QWidget* parent = nullptr);
+// The last document opened, as its viewer's command line: the file name
+// followed by the anchor ("Config_Tool_Help.htm#Radio_tab"); empty before
+// any. For tests.
+const char* LastHelpCommandLine();

@@ -2,6 +2,7 @@
 #include <QObject>
 
 struct ProgramState;
+class IProcessList;
 class CHandheldPage;
 class CQVRPropertySheet;
 class CConnectionsPropertyPage;
@@ -12,13 +13,16 @@ class CNtripSourcePropertyPage;
 
 // The handheld application object: the five pages, created once, and the
 // full-screen sheet. A connect adds the Receiver page and the radio's pages,
-// a disconnect removes them.
+// a disconnect removes them. The process list is where the Connection page
+// looks for the companion field program TRV+ (null: nowhere).
 class CQVRConfigToolApp : public QObject {
     Q_OBJECT
 public:
-    explicit CQVRConfigToolApp(ProgramState& program);
+    explicit CQVRConfigToolApp(ProgramState& program, IProcessList* processes = nullptr);
     ~CQVRConfigToolApp() override;
 
+    // Adds (remove = false) or removes the Receiver page and the pages of
+    // the detected radio.
     void UpdatePages(bool remove);
 
     CQVRPropertySheet* Sheet() const { return m_sheet; }
@@ -36,5 +40,4 @@ private:
     CGSMBearerSettingsPropertyPage* m_gsmBearer;
     CNtripSourcePropertyPage* m_mrs;
     CQVRPropertySheet* m_sheet;
-    int m_pagesKind = 0;  // the peripheral kind whose pages are in the sheet
 };

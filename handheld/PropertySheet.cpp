@@ -1,19 +1,47 @@
 #include "handheld/PropertySheet.h"
 
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QWhatsThis>
 
+#include "gui/Abort.h"
+#include "gui/DebugFileDialog.h"
+#include "gui/Help.h"
 #include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
+#include "handheld/HelpTopics.h"
 #include "handheld/Pages.h"
+
+namespace {
+// How long closing waits for a stopped receiver operation to end.
+constexpr int kCloseWaitMs = 3000;
+} // namespace
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
     : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
+    setObjectName("QVRPropertySheet");
     setWindowTitle("QVR Config Tool");
+    // No OK button: the title bar carries the help button and closes the sheet.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowContextHelpButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addWidget(m_tabs);
+    // Five tabs do not fit a narrow screen side by side: the tab bar scrolls.
+    m_tabs->setObjectName("Tabs");
+    m_tabs->setUsesScrollButtons(true);
+    m_tabs->setElideMode(Qt::ElideNone);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
+    // Ctrl+D and F1 reach the sheet from every control in it, also from
+    // those that would take them for themselves (edit fields, lists).
+    qApp->installEventFilter(this);
 }
+
+CQVRPropertySheet::~CQVRPropertySheet() { qApp->removeEventFilter(this); }
 
 void CQVRPropertySheet::AddPage(CHandheldPage* page) {
     if (m_tabs->indexOf(page) >= 0) return;
@@ -35,4 +63,75 @@ CHandheldPage* CQVRPropertySheet::PageAt(int index) const { return qobject_cast<
 
 void CQVRPropertySheet::TabChanged(int index) {
     if (CHandheldPage* page = PageAt(index)) page->OnSetActive();
+}
+
+void CQVRPropertySheet::OpenContextHelp() {
+    // The anchor goes by the tab's index: with fewer tabs in the sheet the
+    // indexes stay those of the full set.
+    static const char* const kAnchors[] = {"#Connection_tab", "#Receiver_Settings_tab", "#Radio_tab",
+                                           "#GSM_Bearer_tab", "#MRS_tab"};
+    const int index = m_tabs->currentIndex();
+    const char* anchor = index >= 0 && index < 5 ? kAnchors[index] : "";
+    ShowHelpDocument(HandheldHelpDocument(), anchor, this);
+}
+
+bool CQVRPropertySheet::event(QEvent* event) {
+    if (event->type() == QEvent::EnterWhatsThisMode) {
+        // The title bar's help button: help for the tab in front.
+        QWhatsThis::leaveWhatsThisMode();
+        OpenContextHelp();
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+bool CQVRPropertySheet::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget->window() != this || widget == this) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
+        OpenContextHelp();
+        return true;
+    }
+    if (!(key->modifiers() & Qt::ControlModifier) || key->key() != Qt::Key_D || !m_program.connected) return false;
+    QMetaObject::invokeMethod(this, [this] { HotKey(Qt::Key_D); }, Qt::QueuedConnection);
+    return true;
+}
+
+void CQVRPropertySheet::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        OpenContextHelp();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) return;  // the sheet has no Cancel button
+    if (event->modifiers() & Qt::ControlModifier) HotKey(event->key());
+    QDialog::keyPressEvent(event);
+}
+
+void CQVRPropertySheet::reject() {
+    // Escape does not close the sheet; the title bar does (closeEvent).
+}
+
+void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
+    ReceiverWorker* worker = m_program.worker;
+    if (worker && worker->Busy()) {
+        // Stop the running operation (a connect: up to a minute) at its next
+        // wait and let go of the port; it touches no page on its way out.
+        if (m_program.abort) m_program.abort->Abort();
+        if (m_program.ui) m_program.ui->SetSilent(true);
+        hide();
+        worker->WaitIdle(kCloseWaitMs);
+    }
+    QDialog::done(QDialog::Rejected);
+    event->accept();
+    QApplication::quit();
+}
+
+void CQVRPropertySheet::HotKey(int key) {
+    if (key != Qt::Key_D || !m_program.connected || (m_program.worker && m_program.worker->Busy())) return;
+    // One dialog at a time.
+    if (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this) return;
+    CDebugFileDialog dialog(m_program, qvr::Variant::Handheld, this);
+    dialog.exec();
 }

@@ -5,13 +5,15 @@ struct ProgramState;
 class CHandheldPage;
 class QTabWidget;
 
-// The handheld program's window: one full-screen tabbed sheet, caption "QVR
-// Config Tool". Help opens the handheld help at the active tab's anchor;
-// Ctrl+D opens the Debug File dialog while connected.
+// The handheld program's window: one tabbed sheet, caption "QVR Config
+// Tool", shown maximised. Help (the title bar's help button, or F1) opens
+// the help document at the active tab's anchor; Ctrl+D opens the Debug File
+// dialog while connected, from whichever control has the keyboard focus.
 class CQVRPropertySheet : public QDialog {
     Q_OBJECT
 public:
     explicit CQVRPropertySheet(ProgramState& program, QWidget* parent = nullptr);
+    ~CQVRPropertySheet() override;
 
     void AddPage(CHandheldPage* page);
     void RemovePage(CHandheldPage* page);
@@ -20,6 +22,19 @@ public:
     int PageCount() const;
     CHandheldPage* PageAt(int index) const;
     QTabWidget* Tabs() const { return m_tabs; }
+
+    // The help document at the anchor of the tab in front.
+    void OpenContextHelp();
+    // A key pressed with Ctrl; only 'D' does something, and only while
+    // connected and no receiver operation runs.
+    void HotKey(int key);
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 
 private:
     void TabChanged(int index);

@@ -32,6 +32,7 @@
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
 #include "handheld/App.h"
+#include "handheld/ConnectionPage.h"
 #include "handheld/GsmBearerPage.h"
 #include "handheld/MrsPage.h"
 #include "handheld/Pages.h"
@@ -129,18 +130,14 @@ void WithHandheld(ProgramState& p, const std::string& preset, const Screen& scre
         // The sheet fills the screen, as it is shown maximised.
         sheet->setFixedSize(screen.size);
         sheet->show();
-        auto connect = [&p, &app, &receiver] {
-            auto result = std::make_shared<qvr::ConnectResult>(qvr::ConnectResult::NoReceiver);
-            qvr::ReceiverData* record = &p.record;
-            p.worker->Run([&receiver, record, result] {
-                *result = qvr::ConnectAndRefresh(receiver, "SIM1", *record, nullptr);
-            });
+        // Connect pressed as the operator does; the timer takes the result.
+        CConnectionsPropertyPage::SetPollInterval(1);
+        auto connect = [&p, &app] {
+            app.ConnectionPage()->ConnectButton()->click();
             Wait(*p.worker);
-            if (*result != qvr::ConnectResult::Connected) return false;
-            p.connected = true;
-            app.UpdatePages(false);
+            while (app.ConnectionPage()->Polling()) QApplication::processEvents(QEventLoop::AllEvents, 5);
             QApplication::processEvents();
-            return true;
+            return p.connected;
         };
         body(app, sheet, connect);
         Wait(*p.worker);

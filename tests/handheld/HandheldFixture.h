@@ -13,6 +13,7 @@
 #include "VirtualLink.h"
 #include "handheld/App.h"
 #include "handheld/ConnectionPage.h"
+#include "handheld/ProcessList.h"
 #include "handheld/PropertySheet.h"
 #include "gui/Abort.h"
 #include "gui/ProgramState.h"
@@ -22,7 +23,18 @@
 // The handheld program as main() builds it, but with the receiver object on
 // the in-process simulated receiver in virtual time (a connect with its
 // refresh finishes at once) and every prompt answered by a script that
-// records it.
+// records it. The process list is fed by the test (empty: TRV+ is not
+// running), and the Connection page's timer polls every few milliseconds.
+struct FedProcessList : IProcessList {
+    std::vector<std::string> names;
+    bool snapshotFails = false;
+    bool Snapshot(std::vector<std::string>* out) override {
+        if (snapshotFails) return false;
+        *out = names;
+        return true;
+    }
+};
+
 struct HandheldFixture {
     explicit HandheldFixture(const std::string& preset = "none", int baud = 9600) {
         unit = qvr::sim::MakePreset(preset, baud);
@@ -52,7 +64,8 @@ struct HandheldFixture {
             if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = enclosureSerial;
             if (prompt.kind == QtOperator::Prompt::Kind::RadioNotFound) prompt.checked = radioRemoved;
         });
-        app = std::make_unique<CQVRConfigToolApp>(program);
+        CConnectionsPropertyPage::SetPollInterval(5);
+        app = std::make_unique<CQVRConfigToolApp>(program, &processes);
         app->Sheet()->show();
     }
     ~HandheldFixture() {
@@ -61,10 +74,13 @@ struct HandheldFixture {
     }
 
     CConnectionsPropertyPage* Connection() const { return app->ConnectionPage(); }
-    // Presses Connect (or Disconnect) and waits for the worker.
+    // Presses Connect (or Disconnect), waits for the worker and then for the
+    // page's timer to have taken over the result.
     void PressConnect() {
         Connection()->ConnectButton()->click();
         worker.WaitIdle();
+        while (Connection()->Polling())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
         QApplication::processEvents();
     }
     std::vector<QString> Tabs() const {
@@ -84,6 +100,7 @@ struct HandheldFixture {
         return texts;
     }
 
+    FedProcessList processes;
     std::unique_ptr<qvr::sim::SimUnit> unit;
     std::unique_ptr<qvr::sim::VirtualLink> link;
     AbortSwitch abort;

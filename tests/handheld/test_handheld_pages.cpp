@@ -18,11 +18,6 @@
 #include "handheld/ReceiverPage.h"
 #include "SimGsmModule.h"
 
-// Until the handheld shell is merged its Connection page has no Connect
-// button; these tests connect through the core and never press it.
-#if !__has_include("handheld/HelpTopics.h")
-#define ConnectButton() findChild<QPushButton*>("Connect")
-#endif
 #include "HandheldFixture.h"
 
 namespace component = qvr::sim::component;
@@ -48,19 +43,10 @@ struct PagesFixture : HandheldFixture {
             }
         }
     }
-    // The core's connect and refresh on the worker, then the pages, as the
-    // Connection page does.
+    // Connect pressed as the operator does; the prompts of the connect are forgotten.
     void Connect() {
-        auto result = std::make_shared<qvr::ConnectResult>(qvr::ConnectResult::NoReceiver);
-        qvr::MAReceiver* r = receiver.get();
-        qvr::ReceiverData* record = &program.record;
-        worker.Run([r, record, result] { *result = qvr::ConnectAndRefresh(*r, "SIM1", *record, nullptr); });
-        worker.WaitIdle();
-        QApplication::processEvents();
-        QVERIFY(*result == qvr::ConnectResult::Connected);
-        program.connected = true;
-        app->UpdatePages(false);
-        QApplication::processEvents();
+        PressConnect();
+        QVERIFY(program.connected);
         ui.ClearPrompts();
     }
     // The tab chosen again after another: a fresh activation each time.

@@ -15,6 +15,7 @@
 #include "SimBench.h"
 #include "SimUhfRadio.h"
 #include "UhfUpgrade.h"
+#include "UpgradeFile.h"
 
 using namespace qvr;
 using qvr::test::SimBench;
@@ -270,8 +271,10 @@ TEST(UhfUpgrade, FilesRefusedBeforeAnythingIsSent) {
          "The upgrade file is not a UHF radio firmware file: its size (100 bytes) is not a multiple of 132 bytes.",
          "has 100 bytes, not a multiple of 132. Refused, nothing sent."},
         {"one byte over", true, 132 * 3 + 1, "its size (397 bytes) is not a multiple of 132 bytes.", "has 397 bytes"},
-        {"empty", true, 0, "is empty or cannot be read.", "is empty or cannot be read."},
-        {"missing", false, 0, "could not be opened.", "Cannot open the UHF upgrade file"},
+        {"empty", true, 0, "The specified upgrade file is empty.", "Cannot use the UHF upgrade file"},
+        {"larger than a radio image can be", true, kMaxUhfUpgradeFileBytes + 132, "larger than 1 MB",
+         "Cannot use the UHF upgrade file"},
+        {"missing", false, 0, "does not seem to exist", "Cannot use the UHF upgrade file"},
     };
     for (const Case& c : cases) {
         UpgradeBench b;

@@ -18,7 +18,11 @@ std::string DescribeOpenError(int error, const char* portName) {
     char path[PATH_MAX];
     if (!ResolveSerialDevicePath(portName, path, sizeof path)) return "the port name is too long";
     switch (error) {
-    case ENOENT: return std::string("there is no such device (") + path + "); `qvrctl ports` lists the serial ports";
+    case ENOENT:
+        // "COM3" and "ttyUSB0" are looked for under another name.
+        return std::string("there is no such device") +
+               (std::strcmp(path, portName) != 0 ? std::string(" (") + path + ")" : std::string()) +
+               "; `qvrctl ports` lists the serial ports";
     case ENXIO:
     case ENODEV: return "the device is not there (unplugged?)";
     case ENOTDIR:
@@ -29,13 +33,15 @@ std::string DescribeOpenError(int error, const char* portName) {
     case EACCES:
     case EPERM: {
         // Serial ports belong to a group (dialout, uucp) whose members may
-        // open them.
-        std::string group = "dialout";
+        // open them; one that only root may open has no such group.
         struct stat info {};
-        if (::stat(path, &info) == 0)
-            if (const struct group* g = ::getgrgid(info.st_gid)) group = g->gr_name;
-        return "permission denied: " + std::string(path) + " belongs to the group " + group +
-               "; add your user to it (sudo usermod -aG " + group + " $USER) and log in again";
+        const struct group* g = ::stat(path, &info) == 0 ? ::getgrgid(info.st_gid) : nullptr;
+        if (g && info.st_gid != 0)
+            return "permission denied: " + std::string(path) + " belongs to the group " + g->gr_name +
+                   "; add your user to it (sudo usermod -aG " + g->gr_name + " $USER) and log in again";
+        return "permission denied: " + std::string(path) +
+               " may be opened by root only; serial ports are usually given to the group dialout: have it given "
+               "to that group, add your user to it (sudo usermod -aG dialout $USER) and log in again";
     }
     default: return std::strerror(error);
     }

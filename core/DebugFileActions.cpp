@@ -16,6 +16,19 @@ namespace {
 const DebugFileTexts& Texts(Variant variant) { return Profile(variant).debugFile; }
 
 constexpr size_t kDebugPathMessageSize = 1400;
+
+// Whether the folder a path names a file in exists ("." for a bare name).
+bool FolderOfPathExists(const char* path) {
+    char folder[1024];
+    size_t end = 0;
+    for (size_t i = 0; path[i] != '\0'; ++i)
+        if (path[i] == '/' || path[i] == '\\') end = i + 1;
+    if (end == 0) return true;
+    if (end >= sizeof folder) return false;
+    std::memcpy(folder, path, end);
+    folder[end] = '\0';
+    return InspectPath(folder) == PathKind::Folder;
+}
 const char* const kDeleteFailed = "The debug file could not be deleted: the receiver could not be reached.";
 
 } // namespace
@@ -37,7 +50,7 @@ bool DebugSavePathUsable(const char* path, char* reason, size_t size) {
     std::FILE* file = std::fopen(path, kind == PathKind::RegularFile ? "r+b" : "ab");
     if (!file) {
         const int error = errno;
-        if (error == ENOENT) return refuse("its folder does not exist");
+        if (error == ENOENT && !FolderOfPathExists(path)) return refuse("its folder does not exist");
         return refuse(error != 0 ? std::strerror(error) : "it cannot be written");
     }
     std::fclose(file);

@@ -323,6 +323,42 @@ TEST(UhfUpgrade, EndsEarlyWithoutLoaderOrAcknowledgedStart) {
     }
 }
 
+// The programming window (Ctrl+C is held off in it): from before the first
+// erase message until the engine returns, after the end message.
+struct Transition {
+    bool programming;
+    int erasesSent, endsSent;
+    bool operator==(const Transition&) const = default;
+};
+std::vector<Transition> g_transitions;
+UpgradeBench* g_watched = nullptr;
+void NoteProgramming(bool programming) {
+    g_transitions.push_back({programming, g_watched->WritesOfSize(4), g_watched->WritesOfSize(6)});
+}
+
+TEST(UhfUpgrade, ProgrammingWindowFromTheFirstEraseToTheEnd) {
+    struct Case {
+        const char* name;
+        sim::UhfRadioConfig radio;
+        std::vector<Transition> transitions;
+    } cases[] = {
+        {"whole upgrade", {}, {{true, 0, 0}, {false, 17, 1}}},
+        {"an acknowledgement lost", Loader(sim::LoaderFault::LostAck, 3), {{true, 0, 0}, {false, 17, 1}}},
+        {"loader never acknowledges: nothing erased", Loader(sim::LoaderFault::Mute), {}},
+    };
+    for (const Case& c : cases) {
+        UpgradeBench b(c.radio);
+        b.ma.Peripheral().kind = kPeripheralUhf;
+        g_transitions.clear();
+        g_watched = &b;
+        b.progress.SetProgrammingObserver(&NoteProgramming);
+        b.Run(Image(264));
+        EXPECT_EQ(g_transitions, c.transitions) << c.name;
+        EXPECT_EQ(b.progress.Snapshot().programming, 0) << c.name;
+        g_watched = nullptr;
+    }
+}
+
 TEST(UhfUpgrade, PortThatCannotBeOpenedEndsTheUpgrade) {
     UpgradeBench b;
     test::ScriptedSerialDevice failing(b.link.Virtual());

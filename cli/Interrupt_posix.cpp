@@ -1,4 +1,4 @@
-// Ctrl+C (SIGINT) and SIGTERM on POSIX systems.
+// Ctrl+C (SIGINT), SIGTERM and SIGHUP on POSIX systems.
 #include "Interrupt.h"
 
 #include <csignal>
@@ -43,12 +43,12 @@ void InstallInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = &OnInterrupt;
     sigemptyset(&action.sa_mask);
-    // The other one waits while the handler runs.
-    sigaddset(&action.sa_mask, SIGINT);
-    sigaddset(&action.sa_mask, SIGTERM);
+    // A closed terminal (SIGHUP) ends the program the same way. The others
+    // wait while the handler runs.
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    for (int number : signals) sigaddset(&action.sa_mask, number);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int number : signals) sigaction(number, &action, nullptr);
 }
 
 void HoldInterrupt(bool hold) { g_hold = hold ? 1 : 0; }

@@ -290,7 +290,9 @@ TEST(GsmUpgrade, EndsEarly) {
         const std::string path = c.file == File::Written ? dir.Write("NokiaBridge.jar", Pattern(c.size))
                                                          : (dir.path / "NokiaBridge.jar").string();
         if (c.file == File::Folder) fs::create_directory(path);
-        if (c.file == File::Pipe) ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        if (c.file == File::Pipe) {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        }
         if (c.portFails) b.link.FailOpen("COM1");
         const size_t before = b.LineCount();
         EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str())) << c.name;

@@ -39,7 +39,18 @@ bool ConnectReceiver(Context& c);
 
 // The value of "--name VALUE" among the command's arguments; true when given.
 bool TakeOption(std::vector<std::string>& args, const char* name, std::string* value);
+// A whole decimal number, optionally negative, and nothing else; false
+// for anything else, also for a number beyond the range of long long.
 bool ParseInt(const std::string& text, long long* value);
+// A number that must lie within [lowest, highest].
+bool ParseIntIn(const std::string& text, long long lowest, long long highest, long long* value);
+
+// Text from the command line (or a file name built from it) as it may be
+// written to a terminal: control characters and bytes that are not UTF-8
+// become \xNN escapes (\r, \n and \t as such), so that no argument can move
+// the cursor or change the terminal. keepLineEnds leaves "\n" as it is, for
+// messages of several lines.
+std::string Printable(const std::string& text, bool keepLineEnds = false);
 
 // Commands. Each returns the exit status and adds its members to c.json.
 int CommandPorts(Context& c);

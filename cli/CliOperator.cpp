@@ -1,5 +1,7 @@
 #include "CliOperator.h"
 
+#include "Cli.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -7,12 +9,13 @@ namespace qvr::cli {
 
 namespace {
 
-// Message texts use "\r\n" line ends; a terminal wants "\n".
+// Message texts use "\r\n" line ends; a terminal wants "\n". Texts may
+// carry a path or a value from the command line: shown escaped.
 std::string Lines(const char* text) {
     std::string out;
     for (const char* p = text; *p; ++p)
-        if (*p != '\r') out += *p;
-    return out;
+        if (!(p[0] == '\r' && p[1] == '\n')) out += *p;
+    return Printable(out, true);
 }
 
 } // namespace
@@ -58,9 +61,10 @@ MessageAnswer CliOperator::ShowMessage(const char* text, const char* caption, Me
     const char* separator = caption && *caption ? ": " : "";
     if (!caption) caption = "";
     if (buttons == MessageButtons::Ok)
-        std::fprintf(stderr, "%s%s%s\n", caption, separator, Lines(text).c_str());
+        std::fprintf(stderr, "%s%s%s\n", Lines(caption).c_str(), separator, Lines(text).c_str());
     else
-        std::fprintf(stderr, "%s%s%s [%s]\n", caption, separator, Lines(text).c_str(), AnswerName(answer));
+        std::fprintf(stderr, "%s%s%s [%s]\n", Lines(caption).c_str(), separator, Lines(text).c_str(),
+                     AnswerName(answer));
     m_messages.push_back({caption, text, IconName(icon), ButtonsName(buttons), AnswerName(answer)});
     return answer;
 }
@@ -68,7 +72,7 @@ MessageAnswer CliOperator::ShowMessage(const char* text, const char* caption, Me
 bool CliOperator::AskEnclosureSerial(char* serial, size_t size) {
     const bool ok = !enclosureSerial.empty();
     std::fprintf(stderr, "QVR Family Config Tool.: The serial number for this receiver is missing or invalid. [%s]\n",
-                 ok ? enclosureSerial.c_str() : "cancel");
+                 ok ? Printable(enclosureSerial).c_str() : "cancel");
     m_messages.push_back({"QVR Family Config Tool.",
                           "The serial number for this receiver is missing or invalid.  Please enter the serial number "
                           "seen on the QVR4100 MA enclosure:",
@@ -87,7 +91,7 @@ bool CliOperator::ConfirmRadioNotFound(const char* message, const char* checkBox
 }
 
 void CliOperator::SetStatusText(const char* text) {
-    if (showStatus) std::fprintf(stderr, "%s\n", text);
+    if (showStatus) std::fprintf(stderr, "%s\n", Lines(text).c_str());
 }
 
 void CliOperator::SetRange(int lower, int upper) {

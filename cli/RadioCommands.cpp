@@ -6,19 +6,39 @@
 
 #include "Cli.h"
 #include "GsmUpgrade.h"
+#include "GsmVocabulary.h"
+#include "Interrupt.h"
 #include "PageActions.h"
 #include "RadioPageActions.h"
+#include "Text.h"
 #include "UhfUpgrade.h"
+#include "UpgradeFile.h"
 
 namespace qvr::cli {
 
 namespace {
 
+// Whether the port has gone (unplugged, the receiver's end hung up): a
+// short read fails at once then.
+bool LinkGone(Context& c) {
+    ISerialDevice& device = c.receiver->Port().Device();
+    uint8_t byte = 0;
+    size_t received = 0;
+    return !device.IsOpen() || !device.Read(&byte, 1, 50, &received);
+}
+
 bool NeedPeripheral(Context& c, int32_t kind, const char* what) {
     if (c.record.peripheral.kind == kind) return true;
-    c.error = std::string("this receiver has no ") + what;
+    // A radio search that ended with the link finds no radio: that is not
+    // a receiver without one.
+    if (LinkGone(c)) c.error = "the receiver stopped answering: the link to it was lost";
+    else c.error = std::string("this receiver has no ") + what;
     return false;
 }
+
+// The radio's programming holds Ctrl+C off (the progress record tells
+// when it starts and ends, on the engine's thread).
+void HoldWhileProgramming(bool programming) { HoldInterrupt(programming); }
 
 // Runs an upgrade engine on a worker while this thread shows its progress,
 // as the upgrade pages poll theirs.
@@ -54,6 +74,11 @@ int CommandUhf(Context& c) {
     if (hasPower && (!ParseInt(power, &milliwatts) || UhfPowerChoiceForMilliwatts(static_cast<long>(milliwatts)) < 0))
         return Usage(c, "--power must be 10, 20, 50, 100, 200, 500 or 1000: " + power);
     if (hasFec && fec != "on" && fec != "off") return Usage(c, "--fec must be on or off: " + fec);
+    // The raster around the centre frequency is checked after the connect;
+    // the number is checked now.
+    if (hasFrequency && (!MAReceiver::IsPlainDecimal(frequency.c_str(), 63) ||
+                         MAReceiver::ReadDecimal(frequency.c_str(), 63) == 0))
+        return Usage(c, "--frequency must be a frequency in MHz: " + frequency);
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralUhf, "UHF radio")) return kExitFailed;
     const UhfBlock& uhf = c.record.peripheral.uhf;
@@ -69,6 +94,13 @@ int CommandUhf(Context& c) {
 
 int CommandUhfCenter(Context& c) {
     if (c.options.args.size() != 1) return Usage(c, "uhf-center needs the new centre frequency in MHz");
+    // What needs no radio is checked before the connect and its writes.
+    if (const char* problem = CenterFrequencyTextProblem(c.options.args[0].c_str())) {
+        if (MAReceiver::ReadDecimal(c.options.args[0].c_str()) == 0 ||
+            !MAReceiver::IsPlainDecimal(c.options.args[0].c_str()))
+            return Usage(c, "not a frequency: " + c.options.args[0]);
+        return Usage(c, problem);
+    }
     if (!ConnectReceiver(c)) return kExitFailed;
     switch (ChangeCenterFrequency(*c.receiver, c.record, c.options.args[0].c_str())) {
     case CenterChangeResult::Succeeded: return kExitOk;
@@ -90,8 +122,12 @@ int CommandGsmBearer(Context& c) {
         if (!TakeOption(args, "--user", &user) || !TakeOption(args, "--password", &password) ||
             !TakeOption(args, "--apn", &apn) || !TakeOption(args, "--timeout", &timeout))
             return Usage(c, "gsm-bearer gprs needs --user, --password, --apn and --timeout");
-        long long seconds = 0;
-        if (!ParseInt(timeout, &seconds) || seconds < 0) return Usage(c, "--timeout needs digits: " + timeout);
+        // The page's checks, before the connect: no character that would
+        // shift the module's fields, lengths, a time-out it can store.
+        char problem[200];
+        if (!CheckGprsFields(user.c_str(), password.c_str(), apn.c_str(), timeout.c_str(), problem, sizeof problem))
+            return Usage(c, problem);
+        if (timeout.empty()) return Usage(c, "--timeout needs digits");
     } else if (type != "none") {
         return Usage(c, "gsm-bearer: unknown bearer " + type);
     }
@@ -113,8 +149,9 @@ int CommandGsmMrs(Context& c) {
         return Usage(c, "gsm-mrs needs --startup, --address, --port, --mount and --password");
     if (startup != "on" && startup != "off") return Usage(c, "--startup must be on or off: " + startup);
     if (!args.empty()) return Usage(c, "gsm-mrs: unknown or incomplete argument " + args[0]);
-    for (char ch : port)
-        if (ch < '0' || ch > '9') return Usage(c, "--port needs digits: " + port);
+    char problem[200];
+    if (!CheckMrsFields(port.c_str(), address.c_str(), mount.c_str(), password.c_str(), problem, sizeof problem))
+        return Usage(c, problem);
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
     switch (SubmitMrs(*c.receiver, c.record, startup == "on", port.c_str(), address.c_str(), mount.c_str(),
@@ -129,7 +166,21 @@ int CommandGsmMrs(Context& c) {
 }
 
 int CommandGsmAt(Context& c) {
-    if (c.options.args.size() != 1) return Usage(c, "gsm-at needs one AT command (quote it)");
+    if (c.options.args.size() != 1 || c.options.args[0].empty())
+        return Usage(c, "gsm-at needs one AT command (quote it)");
+    const std::string& at = c.options.args[0];
+    if (HasControlCharacter(at.c_str()))
+        return Usage(c, "The AT command contains a line break or control character. Please remove it.");
+    if (at.size() > MAReceiver::kMaxAtCommandLength) {
+        char message[160];
+        FormatFieldTooLong(message, GsmField::AtCommand);
+        return Usage(c, message);
+    }
+    // Refused by the tool whatever the module: said before the connect.
+    if (!AtCommandAllowed(at.c_str())) {
+        c.error = "ATZ, ATF, and ATW commands not allowed in tool.";
+        return kExitFailed;
+    }
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
     char command[1024 + 2];
@@ -137,16 +188,19 @@ int CommandGsmAt(Context& c) {
     char result[2048];
     RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
     if (c.options.json) c.json.Member("command", command).Member("result", result);
-    else std::printf("%s%s", command, result);
+    else std::printf("%s%s", Printable(c.options.args[0]).c_str(), result);
     return kExitOk;
 }
 
 int CommandGsmTcp(Context& c) {
     if (c.options.args.size() != 1) return Usage(c, "gsm-tcp needs a web site");
-    if (!ConnectReceiver(c)) return kExitFailed;
-    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
+    // The site the page would test, checked before the connect.
+    if (c.options.args[0].size() >= 255) return Usage(c, "Error: Website name or IP Address too long!");
     char site[255];
     TcpTestSite(c.options.args[0].c_str(), site, sizeof site);
+    if (const char* problem = MAReceiver::TcpTestSiteProblem(site)) return Usage(c, problem);
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
     char output[5000];
     const bool ok = c.receiver->TestTcpConnection(site, output, sizeof output);
     if (c.options.json) c.json.Member("site", site).Member("output", output);
@@ -158,19 +212,22 @@ int CommandGsmTcp(Context& c) {
 int CommandUpgradeUhf(Context& c) {
     if (c.options.args.size() != 1) return Usage(c, "upgrade-uhf needs the .sfo file");
     const char* path = c.options.args[0].c_str();
-    if (!ConnectReceiver(c)) return kExitFailed;
-    if (!NeedPeripheral(c, kPeripheralUhf, "UHF radio")) return kExitFailed;
     IOperator& ui = c.op;
+    // The page's file checks, before anything else: a folder, a pipe, an
+    // oversized or odd file never gets as far as the connect.
     if (const char* problem = CheckUhfUpgradeFile(path)) {
         ui.ShowMessage(problem, kDesktopCaption, MessageIcon::None, MessageButtons::Ok);
         c.error = problem;
         return kExitFailed;
     }
+    if (!ConnectReceiver(c)) return kExitFailed;
+    if (!NeedPeripheral(c, kPeripheralUhf, "UHF radio")) return kExitFailed;
     if (!ConfirmUpgradeStart(ui, false)) {
         c.error = "not confirmed (use --yes)";
         return kExitFailed;
     }
     UpgradeProgress progress;
+    progress.SetProgrammingObserver(&HoldWhileProgramming);
     UhfUpgradeEngine engine(*c.receiver, progress);
     RunWatched(c, progress, [&] { engine.StartUhfUpgrade(path); }, false);
     const UpgradeProgressRecord r = progress.Snapshot();
@@ -190,9 +247,20 @@ int CommandUpgradeUhf(Context& c) {
 int CommandUpgradeGsm(Context& c) {
     if (c.options.args.size() != 1) return Usage(c, "upgrade-gsm needs the .jar file");
     const char* path = c.options.args[0].c_str();
+    IOperator& ui = c.op;
+    // What needs no module is checked before the connect: the file, and
+    // that it is an applet file at all. The module's own kind comes after.
+    const char* early = UpgradeFileProblemText(CheckUpgradeFile(path, UpgradeFileKind::GsmApplet),
+                                               UpgradeFileKind::GsmApplet);
+    if (!early && !std::strstr(path, ".jar") && !std::strstr(path, ".JAR"))
+        early = "You must select a valid GSM applet upgrade file.";
+    if (early) {
+        ui.ShowMessage(early, kDesktopCaption, MessageIcon::None, MessageButtons::Ok);
+        c.error = early;
+        return kExitFailed;
+    }
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
-    IOperator& ui = c.op;
     const char* problem = nullptr;
     if (!GsmUpgradeEngine::CheckAppletFile(path, c.record.peripheral.gsm.moduleKind, &problem)) {
         if (problem) ui.ShowMessage(problem, kDesktopCaption, MessageIcon::None, MessageButtons::Ok);

@@ -7,6 +7,8 @@
 #include "DebugFileActions.h"
 #include "PageActions.h"
 #include "Preferences.h"
+#include "TemporaryFiles.h"
+#include "platform/RegularFile.h"
 
 namespace qvr::cli {
 
@@ -58,12 +60,14 @@ int CommandReceiver(Context& c) {
     const bool hasTimer = TakeOption(args, "--timer", &timer);
     if (!args.empty()) return Usage(c, "receiver: unknown or incomplete argument " + args[0]);
     long long languageIndex = 0, level = 0, powerupIndex = 0, timerMode = 0;
-    if (hasLanguage && !ParseInt(language, &languageIndex)) return Usage(c, "--language needs a number: " + language);
-    if (hasVolume && (!ParseInt(volume, &level) || level < 0 || level > 7))
-        return Usage(c, "--volume must be 0 to 7: " + volume);
-    if (hasPowerup && !ParseInt(powerup, &powerupIndex)) return Usage(c, "--powerup needs a number: " + powerup);
-    if (hasTimer && (!ParseInt(timer, &timerMode) || timerMode < 0 || timerMode > 1))
-        return Usage(c, "--timer must be 0 or 1: " + timer);
+    // Within what any receiver offers before connecting; within this
+    // receiver's lists after.
+    if (hasLanguage && !ParseIntIn(language, 0, MAReceiver::kMaxLanguages - 1, &languageIndex))
+        return Usage(c, "--language must be 0 to " + std::to_string(MAReceiver::kMaxLanguages - 1) + ": " + language);
+    if (hasVolume && !ParseIntIn(volume, 0, 7, &level)) return Usage(c, "--volume must be 0 to 7: " + volume);
+    if (hasPowerup && !ParseIntIn(powerup, 0, kMaxPowerupEntries - 1, &powerupIndex))
+        return Usage(c, "--powerup must be 0 to " + std::to_string(kMaxPowerupEntries - 1) + ": " + powerup);
+    if (hasTimer && !ParseIntIn(timer, 0, 1, &timerMode)) return Usage(c, "--timer must be 0 or 1: " + timer);
     if (!ConnectReceiver(c)) return kExitFailed;
 
     MAReceiver& r = *c.receiver;
@@ -92,11 +96,15 @@ int CommandReceiver(Context& c) {
 int CommandPlay(Context& c) {
     if (c.options.args.size() != 2) return Usage(c, "play needs EVENT and LEVEL");
     long long level = 0;
-    if (!ParseInt(c.options.args[1], &level) || level < 0 || level > 7)
-        return Usage(c, "LEVEL must be 0 to 7: " + c.options.args[1]);
+    if (!ParseIntIn(c.options.args[1], 0, 7, &level)) return Usage(c, "LEVEL must be 0 to 7: " + c.options.args[1]);
     const Variant variant = c.options.handheld ? Variant::Handheld : Variant::Desktop;
     long long index = -1;
-    if (!ParseInt(c.options.args[0], &index)) {
+    if (ParseInt(c.options.args[0], &index)) {
+        // A number beyond the list would be taken as another event.
+        if (index < 0 || index >= kPromptEventCount)
+            return Usage(c, "EVENT must be 0 to " + std::to_string(kPromptEventCount - 1) + " or a keyword: " +
+                                c.options.args[0]);
+    } else {
         for (int i = 0; i < kPromptEventCount; ++i) {
             const PromptEvent* event = PromptEventAt(variant, i);
             if (event && (c.options.args[0] == event->keyword || c.options.args[0] == event->displayName)) index = i;
@@ -120,9 +128,10 @@ int CommandDebugLog(Context& c) {
     if (action != "enable" && action != "disable" && action != "delete" && action != "get")
         return Usage(c, "debuglog: unknown action " + action);
     const Variant variant = c.options.handheld ? Variant::Handheld : Variant::Desktop;
-    // As the dialog: an empty save path is refused before anything is sent.
+    // As the dialog: a save path that is empty or cannot be written is
+    // refused before anything is sent.
     if (action == "get" && !DebugSavePathGiven(c.op, args[1].c_str(), variant)) {
-        c.error = "no save path given";
+        c.error = args[1].empty() ? "no save path given" : "the debug file cannot be saved as " + args[1];
         return kExitFailed;
     }
     if (!ConnectReceiver(c)) return kExitFailed;
@@ -139,11 +148,17 @@ int CommandDebugLog(Context& c) {
         }
         return kExitFailed;
     }
-    switch (GetDebugFile(r, args[1].c_str(), &c.op)) {
+    // A file this download creates goes again if it is interrupted.
+    const char* path = args[1].c_str();
+    const bool created = InspectPath(path) == PathKind::Missing && RegisterTemporaryFile(path);
+    const DebugDownloadResult result = GetDebugFile(r, path, &c.op);
+    if (created) UnregisterTemporaryFile(path);
+    switch (result) {
     case DebugDownloadResult::Succeeded:
         if (c.options.json) c.json.Member("path", args[1].c_str());
         return kExitOk;
     case DebugDownloadResult::EmptyPath: c.error = "no save path given"; break;
+    case DebugDownloadResult::PathRefused: c.error = "the debug file cannot be saved as " + args[1]; break;
     case DebugDownloadResult::Declined: c.error = "not confirmed (use --yes)"; break;
     case DebugDownloadResult::Failed: c.error = "the debug file could not be downloaded"; break;
     }

@@ -1,9 +1,50 @@
 #include "Terminal.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/SerialDevice_posix.h"
 
 namespace qvr::cli {
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+std::string DescribeOpenError(int error, const char* portName) {
+    char path[PATH_MAX];
+    if (!ResolveSerialDevicePath(portName, path, sizeof path)) return "the port name is too long";
+    switch (error) {
+    case ENOENT:
+        // "COM3" and "ttyUSB0" are looked for under another name.
+        return std::string("there is no such device") +
+               (std::strcmp(path, portName) != 0 ? std::string(" (") + path + ")" : std::string()) +
+               "; `qvrctl ports` lists the serial ports";
+    case ENXIO:
+    case ENODEV: return "the device is not there (unplugged?)";
+    case ENOTDIR:
+    case ENOTTY: return "it is not a serial port";
+    case EISDIR: return "it is a folder, not a serial port";
+    case EBUSY: return "the port is in use by another program";
+    case ENAMETOOLONG: return "the port name is too long";
+    case EACCES:
+    case EPERM: {
+        // Serial ports belong to a group (dialout, uucp) whose members may
+        // open them; one that only root may open has no such group.
+        struct stat info {};
+        const struct group* g = ::stat(path, &info) == 0 ? ::getgrgid(info.st_gid) : nullptr;
+        if (g && info.st_gid != 0)
+            return "permission denied: " + std::string(path) + " belongs to the group " + g->gr_name +
+                   "; add your user to it (sudo usermod -aG " + g->gr_name + " $USER) and log in again";
+        return "permission denied: " + std::string(path) +
+               " may be opened by root only; serial ports are usually given to the group dialout: have it given "
+               "to that group, add your user to it (sudo usermod -aG dialout $USER) and log in again";
+    }
+    default: return std::strerror(error);
+    }
+}
 
 } // namespace qvr::cli

@@ -1,14 +1,16 @@
 // qvrctl: the command-line front end on the core, for scripting, fleets of
 // receivers and service benches. Each device command connects, runs the
 // full data refresh and then acts as the desktop pages would.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "Cli.h"
-#include "Terminal.h"
+#include "Interrupt.h"
 #include "PageActions.h"
+#include "Terminal.h"
 
 using namespace qvr;
 using namespace qvr::cli;
@@ -68,7 +70,8 @@ const Command kCommands[] = {
 
 int Finish(Context& c, int status) {
     c.op.EndProgress();
-    if (status != kExitOk && !c.error.empty() && !c.options.json) std::fprintf(stderr, "qvrctl: %s\n", c.error.c_str());
+    if (status != kExitOk && !c.error.empty() && !c.options.json)
+        std::fprintf(stderr, "qvrctl: %s\n", Printable(c.error).c_str());
     if (c.options.json) {
         c.json.MemberBool("ok", status == kExitOk);
         if (!c.error.empty()) c.json.Member("error", c.error.c_str());
@@ -109,17 +112,82 @@ bool TakeOption(std::vector<std::string>& args, const char* name, std::string* v
 }
 
 bool ParseInt(const std::string& text, long long* value) {
-    if (text.empty()) return false;
-    char* end = nullptr;
-    const long long v = std::strtoll(text.c_str(), &end, 10);
-    if (*end != '\0') return false;
+    // strtoll alone takes leading blanks and a plus sign, and clamps
+    // numbers out of range; a number here is what it looks like.
+    const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+    if (text.size() == start) return false;
+    for (size_t i = start; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), nullptr, 10);
+    if (errno == ERANGE) return false;
     *value = v;
     return true;
 }
 
+bool ParseIntIn(const std::string& text, long long lowest, long long highest, long long* value) {
+    long long v = 0;
+    if (!ParseInt(text, &v) || v < lowest || v > highest) return false;
+    *value = v;
+    return true;
+}
+
+std::string Printable(const std::string& text, bool keepLineEnds) {
+    std::string out;
+    const auto escape = [&out](unsigned char byte) {
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02X", byte);
+        out += code;
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n;) {
+        const unsigned char b = p[i];
+        if (b == '\n' && keepLineEnds) {
+            out += '\n';
+            ++i;
+        } else if (b == '\n' || b == '\r' || b == '\t') {
+            out += b == '\n' ? "\\n" : b == '\r' ? "\\r" : "\\t";
+            ++i;
+        } else if (b < 0x20 || b == 0x7F) {
+            escape(b);
+            ++i;
+        } else if (b < 0x80) {
+            out += static_cast<char>(b);
+            ++i;
+        } else {
+            // A whole UTF-8 sequence passes, except the C1 controls
+            // (U+0080..U+009F), which some terminals obey.
+            size_t length = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
+            if (length > 0 && (b >= 0xF5 || i + length > n)) length = 0;
+            for (size_t k = 1; k < length; ++k)
+                if ((p[i + k] & 0xC0) != 0x80) length = 0;
+            if (length == 3 && ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0))) length = 0;
+            if (length == 4 && ((b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90))) length = 0;
+            if (length == 2 && b == 0xC2 && p[i + 1] < 0xA0) length = 0;
+            if (length == 0) {
+                escape(b);
+                ++i;
+            } else {
+                out.append(text, i, length);
+                i += length;
+            }
+        }
+    }
+    return out;
+}
+
 bool ConnectReceiver(Context& c) {
     const ConnectResult result = ConnectAndRefresh(*c.receiver, c.options.port.c_str(), c.record, &c.op);
-    if (result == ConnectResult::NoReceiver) c.error = "no receiver found on " + c.options.port;
+    if (result == ConnectResult::NoReceiver) {
+        // The port itself may have failed to open: say why, which tells
+        // the operator what to do about it.
+        const int openError = c.receiver->Port().OpenError();
+        if (openError != 0)
+            c.error = "cannot open " + c.options.port + ": " + DescribeOpenError(openError, c.options.port.c_str());
+        else
+            c.error = "no receiver found on " + c.options.port + ": nothing answered at any baud rate";
+    }
     if (result == ConnectResult::RefreshFailed) c.error = "the receiver's data could not be read";
     return result == ConnectResult::Connected;
 }
@@ -175,6 +243,18 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
     if (command->needsPort && o.port.empty()) return Finish(c, Usage(c, "no port given: use -p NAME"));
+    // Checked before anything is opened: a name cut to fit would open
+    // another port.
+    if (command->needsPort && !MAReceiver::PortNameFits(o.port.c_str()))
+        return Finish(c, Usage(c, "the port name is too long (at most " +
+                                      std::to_string(MAReceiver::kPortNameSize - 1) + " characters)"));
+    // The receiver takes an enclosure serial number of exactly 11 characters,
+    // written between quotes: anything else would be ignored or refused
+    // after a 40-second connect.
+    if (!c.op.enclosureSerial.empty() &&
+        (c.op.enclosureSerial.size() != 11 || !MAReceiver::IsQuotable(c.op.enclosureSerial.c_str())))
+        return Finish(c, Usage(c, "--enclosure-serial must be 11 characters without quotes or control characters: " +
+                                      c.op.enclosureSerial));
     c.op.showStatus = !o.json;
     c.op.showProgress = StderrIsTerminal();
     PlatformServices services;
@@ -182,5 +262,13 @@ int main(int argc, char** argv) {
     services.ui = &c.op;
     services.status = &c.op;
     c.receiver = std::make_unique<MAReceiver>(o.handheld ? Variant::Handheld : Variant::Desktop, services);
-    return Finish(c, command->run(c));
+    InstallInterruptHandler();
+    const int status = Finish(c, command->run(c));
+    // An interruption held off while a radio was programmed ends the
+    // program now that the programming is over.
+    if (InterruptPending()) {
+        std::fputs("qvrctl: interrupted\n", stderr);
+        return kExitInterrupted;
+    }
+    return status;
 }

@@ -30,10 +30,12 @@ bool CComPort::Open(const char* portName, int baudRate) {
     if (m_device->IsOpen()) m_device->Close();
 
     if (!m_device->Open(portName)) {
-        TraceF(m_trace, "Error while opening %s! LastError = %d\n\n", portName, m_device->LastError());
+        m_openError = m_device->LastError();
+        TraceF(m_trace, "Error while opening %s! LastError = %d\n\n", portName, m_openError);
         m_lastOpenedName[0] = '\0';
         return false;
     }
+    m_openError = 0;
     const bool traceSettings = Profile(m_variant).tracesLineSettings;
     if (!m_device->FetchLineSettings() && traceSettings)
         TraceF(m_trace, "Cannot fetch the state of %s. GetCommState(...) returned %lu.", portName,

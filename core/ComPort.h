@@ -72,6 +72,10 @@ public:
     // Handheld only: the name of the port last opened successfully
     // (empty after a failed Open).
     const char* LastOpenedName() const { return m_lastOpenedName; }
+    // The system's error code of the last Open that failed (why the port
+    // could not be opened: missing, busy, no permission...); 0 after an
+    // Open that succeeded.
+    int OpenError() const { return m_openError; }
 
     IClock& Clock() { return *m_clock; }
     ITrace* Trace() { return m_trace; }
@@ -87,6 +91,7 @@ private:
     int m_baudRate = 0;
     char m_lastOpenedName[128] = {};
     int m_enumerated = 0;  // entries stored by the enumeration under way
+    int m_openError = 0;
 
     Variant m_variant;
     IClock* m_clock;

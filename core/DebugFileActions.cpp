@@ -2,6 +2,12 @@
 // receiver's debug-file operations.
 #include "DebugFileActions.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/RegularFile.h"
+
 namespace qvr {
 
 namespace {
@@ -9,14 +15,61 @@ namespace {
 // The texts each program shows are in its profile.
 const DebugFileTexts& Texts(Variant variant) { return Profile(variant).debugFile; }
 
+constexpr size_t kDebugPathMessageSize = 1400;
+
+// Whether the folder a path names a file in exists ("." for a bare name).
+bool FolderOfPathExists(const char* path) {
+    char folder[1024];
+    size_t end = 0;
+    for (size_t i = 0; path[i] != '\0'; ++i)
+        if (path[i] == '/' || path[i] == '\\') end = i + 1;
+    if (end == 0) return true;
+    if (end >= sizeof folder) return false;
+    std::memcpy(folder, path, end);
+    folder[end] = '\0';
+    return InspectPath(folder) == PathKind::Folder;
+}
 const char* const kDeleteFailed = "The debug file could not be deleted: the receiver could not be reached.";
 
 } // namespace
 
+bool DebugSavePathUsable(const char* path, char* reason, size_t size) {
+    const auto refuse = [&](const char* why) {
+        if (size > 0) std::snprintf(reason, size, "%s", why);
+        return false;
+    };
+    if (size > 0) reason[0] = '\0';
+    if (!path || path[0] == '\0') return refuse("no path given");
+    const PathKind kind = InspectPath(path);
+    if (kind == PathKind::Folder) return refuse("it is a folder");
+    // A device or a pipe is never written over (nor replaced).
+    if (kind == PathKind::Other) return refuse("it is not a regular file");
+    // Opened for writing without changing it: an existing file keeps its
+    // bytes, a new one is removed again.
+    errno = 0;
+    std::FILE* file = std::fopen(path, kind == PathKind::RegularFile ? "r+b" : "ab");
+    if (!file) {
+        const int error = errno;
+        if (error == ENOENT && !FolderOfPathExists(path)) return refuse("its folder does not exist");
+        return refuse(error != 0 ? std::strerror(error) : "it cannot be written");
+    }
+    std::fclose(file);
+    if (kind == PathKind::Missing) std::remove(path);
+    return true;
+}
+
 bool DebugSavePathGiven(IOperator& ui, const char* path, Variant variant) {
-    if (path && path[0] != '\0') return true;
-    ui.ShowMessage("Please check file save path, it appears to be empty.", Texts(variant).emptyPathCaption,
-                   MessageIcon::Error, MessageButtons::Ok);
+    if (!path || path[0] == '\0') {
+        ui.ShowMessage("Please check file save path, it appears to be empty.", Texts(variant).emptyPathCaption,
+                       MessageIcon::Error, MessageButtons::Ok);
+        return false;
+    }
+    char reason[128];
+    if (DebugSavePathUsable(path, reason, sizeof reason)) return true;
+    char message[kDebugPathMessageSize];
+    std::snprintf(message, sizeof message, "The debug file cannot be saved as %s: %s. Please check file save path.",
+                  path, reason);
+    ui.ShowMessage(message, Texts(variant).emptyPathCaption, MessageIcon::Error, MessageButtons::Ok);
     return false;
 }
 
@@ -37,7 +90,8 @@ bool DownloadDebugFileAndReport(MAReceiver& receiver, const char* path, IProgres
 
 DebugDownloadResult GetDebugFile(MAReceiver& receiver, const char* path, IProgressSink* progress) {
     const Variant variant = receiver.GetVariant();
-    if (!DebugSavePathGiven(receiver.Ui(), path, variant)) return DebugDownloadResult::EmptyPath;
+    if (!DebugSavePathGiven(receiver.Ui(), path, variant))
+        return path && path[0] ? DebugDownloadResult::PathRefused : DebugDownloadResult::EmptyPath;
     if (!ConfirmDebugDownload(receiver.Ui(), variant)) return DebugDownloadResult::Declined;
     return DownloadDebugFileAndReport(receiver, path, progress) ? DebugDownloadResult::Succeeded
                                                                 : DebugDownloadResult::Failed;

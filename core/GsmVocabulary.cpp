@@ -65,4 +65,12 @@ void FormatFieldTooLong(char* destination, size_t size, GsmField field) {
                   GsmFieldName(field));
 }
 
+void FormatFieldUnsafe(char* destination, size_t size, GsmField field) {
+    if (size == 0) return;
+    std::snprintf(destination, size,
+                  "The %s contains a line break, quote or control character, which the GSM module cannot store. "
+                  "Please remove it.",
+                  GsmFieldName(field));
+}
+
 } // namespace qvr

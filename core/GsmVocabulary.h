@@ -39,4 +39,12 @@ void FormatFieldTooLong(char (&destination)[N], GsmField field) {
     FormatFieldTooLong(destination, N, field);
 }
 
+// "The FIELD contains a line break, quote or control character, which the
+// GSM module cannot store. Please remove it."
+void FormatFieldUnsafe(char* destination, size_t size, GsmField field);
+template <size_t N>
+void FormatFieldUnsafe(char (&destination)[N], GsmField field) {
+    FormatFieldUnsafe(destination, N, field);
+}
+
 } // namespace qvr

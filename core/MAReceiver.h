@@ -32,7 +32,10 @@ public:
     MAReceiver& operator=(const MAReceiver&) = delete;
 
     // --- connection and command channel
+    // A port name of kPortNameSize characters or more is refused (false,
+    // nothing opened).
     bool Connect(const char* pcPortName);
+    static bool PortNameFits(const char* name);
     bool GetCurrentBaudRateAndPort(const char* pcPortName);
     void Disconnect();
     void GetPortName(char* destination, size_t destinationSize) const;
@@ -147,8 +150,9 @@ public:
     bool SetTxPower(const char* milliwatts);
     bool StoreRadioSettings();
     // Validates the text (first failed rule in the message, at most
-    // messageSize - 1 characters) and types it into the radio's service menu
-    // over the AUX bridge at 9600 baud. The receiver stays bridged.
+    // messageSize - 1 characters; a text that is not a plain number is
+    // refused first) and types it into the radio's service menu over the AUX
+    // bridge at 9600 baud. The receiver stays bridged.
     bool SetCenterFrequency(const char* text, char* message, size_t messageSize);
     template <size_t N>
     bool SetCenterFrequency(const char* text, char (&message)[N]) { return SetCenterFrequency(text, message, N); }
@@ -161,6 +165,12 @@ public:
     // 512112500 Hz, though 512.1125 x 1000000 is a little below that in
     // binary floating point).
     static int64_t FrequencyHz(double mhz);
+    // A centre frequency the radio's menu takes: whole multiples of 6250 Hz.
+    static bool OnCenterFrequencyRaster(double mhz);
+    // True when the text is a decimal number and nothing else (blanks
+    // around it allowed, no sign), within maxChars characters: what may be
+    // typed into the radio's menu.
+    static bool IsPlainDecimal(const char* text, size_t maxChars = SIZE_MAX);
     // The radio's number format: leading blanks, an optional sign, digits,
     // a decimal point and digits (no exponent); reads at most maxChars
     // characters and stops at the first other one. No number reads as 0.
@@ -203,6 +213,10 @@ public:
     bool DetectGsmModule(IStatusSink* status = nullptr);
     // Request 39 with "socket://SITE:80": the module's answer or an error
     // text in the output; true when the module answered.
+    // TcpTestSiteProblem gives the error text for a site that is refused
+    // before anything is sent (empty, too long for one request, or holding
+    // a line end, quote or control character), else nullptr.
+    static const char* TcpTestSiteProblem(const char* site);
     bool TestTcpConnection(const char* site, char* output, size_t outputSize);
     // One AT command through AuxExchange. A command longer than
     // kMaxAtCommandLength is refused (false, nothing sent, empty reply,
@@ -226,6 +240,12 @@ public:
     bool SetDefaultConnection(int value);
     bool ClearBearer();
     bool WriteNtripSettings(const NtripSourceRecord* record, GsmField* tooLong = nullptr);
+    // The payloads of the GPRS and NTRIP writes, as they would be sent:
+    // false when they do not fit one "sendhex" line (the longest text in
+    // *tooLong). The writes also refuse, sending nothing, a payload whose
+    // values hold a line end, a quote or another control character.
+    static bool FormatGprsPayload(const BearerRecord& record, char* payload, size_t size, GsmField* tooLong);
+    static bool FormatNtripPayload(const NtripSourceRecord& record, char* payload, size_t size, GsmField* tooLong);
 
     // --- state
     Variant GetVariant() const { return m_variant; }

@@ -10,6 +10,14 @@ static_assert(MAReceiver::kBaudRates[kHandheldProfile.fastPortFirstRate] == 1152
               "the fast internal link starts at 115200 baud");
 
 bool MAReceiver::Connect(const char* pcPortName) {
+    // A name cut to fit would open another port (and perhaps another
+    // receiver): refused whole.
+    if (!PortNameFits(pcPortName)) {
+        TraceF(Trace(), "Port name too long (more than %u characters), not opened.",
+               static_cast<unsigned>(kPortNameSize - 1));
+        m_port.Close();
+        return false;
+    }
     if (GetCurrentBaudRateAndPort(pcPortName)) return true;
     TraceF(Trace(), "Error in GetCurrentBaudRateAndPort");
     return false;
@@ -81,6 +89,8 @@ bool MAReceiver::LearnReceiverPort() {
 }
 
 void MAReceiver::Disconnect() { m_port.Close(); }
+
+bool MAReceiver::PortNameFits(const char* name) { return name && std::strlen(name) < kPortNameSize; }
 
 void MAReceiver::GetPortName(char* destination, size_t destinationSize) const {
     if (destinationSize == 0) return;

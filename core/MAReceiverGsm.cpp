@@ -236,6 +236,16 @@ bool MAReceiver::DetectGsmModule(IStatusSink* status) {
     return true;
 }
 
+const char* MAReceiver::TcpTestSiteProblem(const char* site) {
+    if (!site || site[0] == '\0') return "Error: Need website name or IP Address!";
+    if (HasControlOrQuote(site))
+        return "Error: Website name or IP Address contains a line break, quote or control character!";
+    // "socket://SITE:80" with its NUL must fit one sendhex line.
+    if (std::strlen(site) + std::strlen("socket://:80") + 1 > kMaxSendHexData)
+        return "Error: Website name or IP Address too long!";
+    return nullptr;
+}
+
 bool MAReceiver::TestTcpConnection(const char* site, char* output, size_t outputSize) {
     char scratch[2];
     if (!output || outputSize == 0) {
@@ -243,18 +253,13 @@ bool MAReceiver::TestTcpConnection(const char* site, char* output, size_t output
         outputSize = sizeof scratch;
     }
     output[0] = '\0';
-    if (!site || site[0] == '\0') {
-        CopyCut(output, outputSize, "Error: Need website name or IP Address!");
+    if (const char* problem = TcpTestSiteProblem(site)) {
+        CopyCut(output, outputSize, problem);
+        TraceF(Trace(), "TestTcpConnection - site refused, not sent: %s", problem);
         return false;
     }
-    // "socket://SITE:80" with its NUL must fit one sendhex line.
     char payload[kMaxSendHexData + 1];
-    const int length = std::snprintf(payload, sizeof payload, "socket://%s:80", site);
-    if (length < 0 || static_cast<size_t>(length) + 1 > kMaxSendHexData) {
-        CopyCut(output, outputSize, "Error: Website name or IP Address too long!");
-        TraceF(Trace(), "TestTcpConnection - site too long for one sendhex line, not sent.");
-        return false;
-    }
+    std::snprintf(payload, sizeof payload, "socket://%s:80", site);
 
     SendCommand("log passauxb onnew\r\n");
     m_port.Purge();

@@ -63,6 +63,16 @@ bool Fits(int length, const Part (&parts)[N], GsmField* tooLong) {
     return false;
 }
 
+// Whether a payload holds a control character or a quote other than its own
+// separators: then a value carries one, which would shift the fields.
+bool ValueBreaksFields(const char* payload, const char* separators) {
+    for (const char* p = payload; *p; ++p) {
+        if (std::strchr(separators, *p)) continue;
+        if (*p == '"' || static_cast<unsigned char>(*p) < 0x20 || *p == 0x7F) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void MAReceiver::ParseBearerSettings(const char* reply, size_t count, BearerRecord* record) {
@@ -153,20 +163,30 @@ bool MAReceiver::AppletWrite(uint32_t type, const char* payload, uint32_t limitM
     return ok;
 }
 
-bool MAReceiver::WriteGprsSettings(const BearerRecord* record, GsmField* tooLong) {
+bool MAReceiver::FormatGprsPayload(const BearerRecord& r, char* payload, size_t size, GsmField* tooLong) {
     if (tooLong) *tooLong = GsmField::None;
-    if (!record) return false;
-    const BearerRecord& r = *record;
-    char payload[kPayloadBufferSize];
-    const int length = std::snprintf(payload, sizeof payload, "%.*s\n%.*s\n%.*s\n%d\n",
-                                     Width(sizeof r.gprsPppUserName), r.gprsPppUserName,
-                                     Width(sizeof r.gprsPppPassword), r.gprsPppPassword,
+    if (size == 0) return false;
+    payload[0] = '\0';
+    const int length = std::snprintf(payload, size, "%.*s\n%.*s\n%.*s\n%d\n", Width(sizeof r.gprsPppUserName),
+                                     r.gprsPppUserName, Width(sizeof r.gprsPppPassword), r.gprsPppPassword,
                                      Width(sizeof r.gprsAccessPointName), r.gprsAccessPointName, r.gprsTimeout);
     const Part parts[] = {{GsmField::GprsUserName, r.gprsPppUserName, sizeof r.gprsPppUserName},
                           {GsmField::GprsPassword, r.gprsPppPassword, sizeof r.gprsPppPassword},
                           {GsmField::GprsAccessPointName, r.gprsAccessPointName, sizeof r.gprsAccessPointName}};
-    if (!Fits(length, parts, tooLong)) {
+    return Fits(length, parts, tooLong) && static_cast<size_t>(length) < size;
+}
+
+bool MAReceiver::WriteGprsSettings(const BearerRecord* record, GsmField* tooLong) {
+    if (tooLong) *tooLong = GsmField::None;
+    if (!record) return false;
+    char payload[kPayloadBufferSize];
+    if (!FormatGprsPayload(*record, payload, sizeof payload, tooLong)) {
         TraceF(Trace(), "WriteGprsSettings - settings too long for one sendhex line, not sent.");
+        return false;
+    }
+    // A line end or quote inside a value would shift the module's fields.
+    if (ValueBreaksFields(payload, "\n")) {
+        TraceF(Trace(), "WriteGprsSettings - a value holds a line end, quote or control character, not sent.");
         return false;
     }
     return AppletWrite(applet::WriteGprs, payload, kWriteLimitMs);
@@ -188,6 +208,10 @@ bool MAReceiver::WriteCsdSettings(const BearerRecord* record, GsmField* tooLong)
         TraceF(Trace(), "WriteCsdSettings - settings too long for one sendhex line, not sent.");
         return false;
     }
+    if (ValueBreaksFields(payload, "\n")) {
+        TraceF(Trace(), "WriteCsdSettings - a value holds a line end, quote or control character, not sent.");
+        return false;
+    }
     return AppletWrite(applet::WriteCsd, payload, kWriteLimitMs);
 }
 
@@ -206,6 +230,11 @@ bool MAReceiver::WriteAuthenticationSettings(const BearerRecord* record, GsmFiel
         TraceF(Trace(), "WriteAuthenticationSettings - settings too long for one sendhex line, not sent.");
         return false;
     }
+    if (ValueBreaksFields(payload, "\n")) {
+        TraceF(Trace(), "WriteAuthenticationSettings - a value holds a line end, quote or control character, "
+                        "not sent.");
+        return false;
+    }
     return AppletWrite(applet::WriteAuthentication, payload, kWriteLimitMs);
 }
 
@@ -218,25 +247,35 @@ bool MAReceiver::SetDefaultConnection(int value) {
 
 bool MAReceiver::ClearBearer() { return AppletWrite(applet::ClearBearer, nullptr, kWriteLimitMs); }
 
-bool MAReceiver::WriteNtripSettings(const NtripSourceRecord* record, GsmField* tooLong) {
+bool MAReceiver::FormatNtripPayload(const NtripSourceRecord& r, char* payload, size_t size, GsmField* tooLong) {
     if (tooLong) *tooLong = GsmField::None;
-    if (!record) return false;
-    const NtripSourceRecord& r = *record;
+    if (size == 0) return false;
+    payload[0] = '\0';
     char port[16];
     std::snprintf(port, sizeof port, "%d", static_cast<int>(r.port));
     const char* startup = r.enabledOnStartup == 1 ? "1" : "0";
-    char payload[kPayloadBufferSize];
     const int length = std::snprintf(
-        payload, sizeof payload, "\nNS_CASTERADDR:%.*s\nNS_PORT:%s\nNS_MOUNTPOINT:%.*s\nNS_PASSWORD:%.*s\nNS_ONSTARTUP:%s\n",
+        payload, size, "\nNS_CASTERADDR:%.*s\nNS_PORT:%s\nNS_MOUNTPOINT:%.*s\nNS_PASSWORD:%.*s\nNS_ONSTARTUP:%s\n",
         Width(sizeof r.casterAddress), r.casterAddress, port, Width(sizeof r.mountPoint), r.mountPoint,
         Width(sizeof r.password), r.password, startup);
     const Part parts[] = {{GsmField::NtripCasterAddress, r.casterAddress, sizeof r.casterAddress},
                           {GsmField::NtripMountPoint, r.mountPoint, sizeof r.mountPoint},
                           {GsmField::NtripPassword, r.password, sizeof r.password}};
+    return Fits(length, parts, tooLong) && static_cast<size_t>(length) < size;
+}
+
+bool MAReceiver::WriteNtripSettings(const NtripSourceRecord* record, GsmField* tooLong) {
+    if (tooLong) *tooLong = GsmField::None;
+    if (!record) return false;
+    char payload[kPayloadBufferSize];
     // Checked before the pass-through log is started: a refused write sends
     // nothing at all.
-    if (!Fits(length, parts, tooLong)) {
+    if (!FormatNtripPayload(*record, payload, sizeof payload, tooLong)) {
         TraceF(Trace(), "WriteNtripSettings - settings too long for one sendhex line, not sent.");
+        return false;
+    }
+    if (ValueBreaksFields(payload, "\n")) {
+        TraceF(Trace(), "WriteNtripSettings - a value holds a line end, quote or control character, not sent.");
         return false;
     }
     return AppletWrite(applet::WriteNtrip, payload, kNtripWriteLimitMs);

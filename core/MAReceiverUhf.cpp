@@ -77,6 +77,24 @@ int64_t MAReceiver::FrequencyHz(double mhz) {
     return std::llround(hz);
 }
 
+bool MAReceiver::OnCenterFrequencyRaster(double mhz) { return FrequencyHz(mhz) % 6250 == 0; }
+
+bool MAReceiver::IsPlainDecimal(const char* text, size_t maxChars) {
+    if (!text) return false;
+    size_t i = 0;
+    while (i < maxChars && text[i] == ' ') ++i;
+    size_t digits = 0;
+    bool point = false;
+    for (; i < maxChars && text[i] != '\0' && text[i] != ' '; ++i) {
+        if (text[i] >= '0' && text[i] <= '9') ++digits;
+        else if (text[i] == '.' && !point) point = true;
+        else return false;
+    }
+    while (i < maxChars && text[i] == ' ') ++i;
+    // Anything left: another character, or more than maxChars.
+    return digits > 0 && text[i] == '\0';
+}
+
 double MAReceiver::SnapBandLimit(double mhz) {
     const int64_t read = FrequencyHz(mhz);
     if (read % 1000 == 0) return mhz;

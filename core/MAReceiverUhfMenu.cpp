@@ -126,10 +126,16 @@ bool MAReceiver::SetCenterFrequency(const char* text, char* message, size_t mess
         return false;
     }
     say("No Error");
+    // The text is typed into the radio's menu: a line end in it would
+    // press keys of its own.
+    if (!IsPlainDecimal(text, kCommandSize - 3)) {
+        say("Frequency does not appear to be a valid number?");
+        return false;
+    }
     const double mhz = ReadDecimal(text);
     // Whole hertz are the nearest, not the truncated product: 512.1125 x
     // 1000000 is 512112499.99... in binary and would fail the rule below.
-    if (FrequencyHz(mhz) % 6250 > 0) {
+    if (!OnCenterFrequencyRaster(mhz)) {
         say("New center frequency must be a multiple of 6250 hertz!");
         return false;
     }

@@ -1,5 +1,6 @@
 // What the UHF and GSM pages and their service dialogs do with the receiver.
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include "GsmVocabulary.h"
 #include "RadioPageActions.h"
 #include "Text.h"
+#include "UpgradeFile.h"
 
 namespace qvr {
 
@@ -15,6 +17,13 @@ const char* const kUhfPowerChoices[kUhfPowerChoiceCount] = {".010", ".020", ".05
 namespace {
 
 constexpr long kChoiceMilliwatts[kUhfPowerChoiceCount] = {10, 20, 50, 100, 200, 500, 1000};
+// The centre-frequency dialog's field holds at most 254 characters.
+constexpr size_t kCenterFrequencyTextMax = 254;
+const char* const kCenterNotANumber = "Frequency does not appear to be a valid number?";
+const char* const kTimeoutInvalid = "The connection timeout must be a whole number from 0 to 2147483647.";
+const char* const kAtCommandUnsafe =
+    "The AT command contains a line break or control character. Please remove it.\r\n";
+const char* const kPortInvalid = "Port number appears invalid. Please check.";
 
 void Say(MAReceiver& receiver, const char* text, MessageIcon icon) {
     receiver.Ui().ShowMessage(text, receiver.Caption(), icon, MessageButtons::Ok);
@@ -138,9 +147,22 @@ CenterChangeResult AskCenterFrequencyChange(IOperator& ui, const ReceiverData& r
     return CenterChangeResult::Succeeded;
 }
 
+const char* CenterFrequencyTextProblem(const char* text) {
+    // The text is typed into the radio's menu as it is: a line end or any
+    // other character after the number would press keys of its own.
+    if (!MAReceiver::IsPlainDecimal(text, kCenterFrequencyTextMax) ||
+        MAReceiver::ReadDecimal(text, kCenterFrequencyTextMax) == 0)
+        return kCenterNotANumber;
+    if (!MAReceiver::OnCenterFrequencyRaster(MAReceiver::ReadDecimal(text)))
+        return "New center frequency must be a multiple of 6250 hertz!";
+    return nullptr;
+}
+
 bool CenterFrequencyTextValid(IOperator& ui, const char* text) {
-    if (MAReceiver::ReadDecimal(text, 254) != 0) return true;
-    ui.ShowMessage("Frequency does not appear to be a valid number?", "Error", MessageIcon::Error, MessageButtons::Ok);
+    if (MAReceiver::IsPlainDecimal(text, kCenterFrequencyTextMax) &&
+        MAReceiver::ReadDecimal(text, kCenterFrequencyTextMax) != 0)
+        return true;
+    ui.ShowMessage(kCenterNotANumber, "Error", MessageIcon::Error, MessageButtons::Ok);
     return false;
 }
 
@@ -180,6 +202,56 @@ void TcpTestSite(const char* text, char* site, size_t size) {
     CopyCut(site, size, www ? www + 4 : text);
 }
 
+bool ParseGprsTimeout(const char* text, int32_t* seconds) {
+    // Digits only (an empty field is 0), within what the module stores: a
+    // larger number would be kept as another one.
+    int64_t value = 0;
+    for (const char* p = text ? text : ""; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        value = value * 10 + (*p - '0');
+        if (value > INT32_MAX) return false;
+    }
+    if (seconds) *seconds = static_cast<int32_t>(value);
+    return true;
+}
+
+bool CheckGprsFields(const char* userName, const char* password, const char* accessPointName,
+                     const char* timeoutText, char* message, size_t size) {
+    const struct {
+        const char* text;
+        GsmField field;
+    } texts[] = {{userName ? userName : "", GsmField::GprsUserName},
+                 {password ? password : "", GsmField::GprsPassword},
+                 {accessPointName ? accessPointName : "", GsmField::GprsAccessPointName}};
+    for (const auto& t : texts) {
+        if (HasControlOrQuote(t.text)) {
+            FormatFieldUnsafe(message, size, t.field);
+            return false;
+        }
+        // A text longer than its field would be written cut, and reported
+        // as written.
+        if (std::strlen(t.text) >= sizeof(BearerRecord::gprsPppUserName)) {
+            FormatFieldTooLong(message, size, t.field);
+            return false;
+        }
+    }
+    BearerRecord record{};
+    if (!ParseGprsTimeout(timeoutText, &record.gprsTimeout)) {
+        CopyCut(message, size, kTimeoutInvalid);
+        return false;
+    }
+    CopyCut(record.gprsPppUserName, texts[0].text);
+    CopyCut(record.gprsPppPassword, texts[1].text);
+    CopyCut(record.gprsAccessPointName, texts[2].text);
+    char payload[MAReceiver::kMaxSendHexData + 1];
+    GsmField tooLong = GsmField::None;
+    if (!MAReceiver::FormatGprsPayload(record, payload, sizeof payload, &tooLong)) {
+        FormatFieldTooLong(message, size, tooLong);
+        return false;
+    }
+    return true;
+}
+
 bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
                      const char* password, const char* accessPointName, const char* timeoutText) {
     IOperator& ui = receiver.Ui();
@@ -197,31 +269,25 @@ bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType,
         if (!receiver.ClearBearer()) return fail("The bearer could not be cleared on the GSM module.");
         std::memset(&bearer, 0, sizeof bearer);
     } else {
-        // Checked on a copy first, so a refused field leaves the record as it was.
+        // Checked before anything is sent, so a refused field leaves the
+        // module and the record as they were.
+        char problem[200];
+        if (!CheckGprsFields(userName, password, accessPointName, timeoutText, problem, sizeof problem))
+            return fail(problem);
         BearerRecord edited = bearer;
         edited.defaultConnection = type;
         edited.incomingChapEnabled = 0;
         edited.csdNumberAuthenticationEnabled = 0;
+        CopyCut(edited.gprsPppUserName, userName);
+        CopyCut(edited.gprsPppPassword, password);
+        CopyCut(edited.gprsAccessPointName, accessPointName);
+        ParseGprsTimeout(timeoutText, &edited.gprsTimeout);
+        edited.gprsEntered = 1;
         const auto refuse = [&fail](GsmField field) {
             char message[160];
             FormatFieldTooLong(message, field);
             return fail(message);
         };
-        // A text longer than its field would be written cut, and reported
-        // as written: refused instead, before anything is sent.
-        const struct {
-            const char* text;
-            GsmField field;
-        } texts[] = {{userName, GsmField::GprsUserName},
-                     {password, GsmField::GprsPassword},
-                     {accessPointName, GsmField::GprsAccessPointName}};
-        for (const auto& t : texts)
-            if (std::strlen(t.text) >= sizeof edited.gprsPppUserName) return refuse(t.field);
-        CopyCut(edited.gprsPppUserName, userName);
-        CopyCut(edited.gprsPppPassword, password);
-        CopyCut(edited.gprsAccessPointName, accessPointName);
-        edited.gprsTimeout = static_cast<int32_t>(std::atol(timeoutText && *timeoutText ? timeoutText : "0"));
-        edited.gprsEntered = 1;
         GsmField tooLong = GsmField::None;
         if (!receiver.WriteGprsSettings(&edited, &tooLong)) {
             if (tooLong != GsmField::None) return refuse(tooLong);
@@ -252,6 +318,59 @@ bool MrsAvailable(const ReceiverData& record) {
     return static_cast<double>(version) >= 3.002;
 }
 
+bool CheckMrsFields(const char* portText, const char* address, const char* mountPoint, const char* password,
+                    char* message, size_t size) {
+    if (!portText) portText = "";
+    if (!address) address = "";
+    if (!mountPoint) mountPoint = "";
+    if (!password) password = "";
+    // A TCP port: 1 to 65535, in digits.
+    const size_t portLength = std::strlen(portText);
+    bool portOk = portLength >= 1 && portLength <= 5;
+    long port = 0;
+    for (const char* p = portText; portOk && *p; ++p) {
+        portOk = *p >= '0' && *p <= '9';
+        port = port * 10 + (*p - '0');
+    }
+    const char* problem = nullptr;
+    if (!portOk || port < 1 || port > 65535) problem = kPortInvalid;
+    else if (std::strlen(address) <= 4) problem = "Address appears invalid. Please check.";
+    else if (mountPoint[0] == '\0') problem = "Mount point name appears invalid. Please check.";
+    else if (password[0] == '\0') problem = "Password apears invalid. Please check.";
+    if (problem) {
+        CopyCut(message, size, problem);
+        return false;
+    }
+    const struct {
+        const char* text;
+        GsmField field;
+    } texts[] = {{address, GsmField::NtripCasterAddress},
+                 {mountPoint, GsmField::NtripMountPoint},
+                 {password, GsmField::NtripPassword}};
+    NtripSourceRecord record{};
+    for (const auto& t : texts) {
+        if (HasControlOrQuote(t.text)) {
+            FormatFieldUnsafe(message, size, t.field);
+            return false;
+        }
+        if (std::strlen(t.text) >= sizeof(NtripSourceRecord::casterAddress)) {
+            FormatFieldTooLong(message, size, t.field);
+            return false;
+        }
+    }
+    CopyCut(record.casterAddress, address);
+    CopyCut(record.mountPoint, mountPoint);
+    CopyCut(record.password, password);
+    record.port = static_cast<int32_t>(port);
+    char payload[MAReceiver::kMaxSendHexData + 1];
+    GsmField tooLong = GsmField::None;
+    if (!MAReceiver::FormatNtripPayload(record, payload, sizeof payload, &tooLong)) {
+        FormatFieldTooLong(message, size, tooLong);
+        return false;
+    }
+    return true;
+}
+
 MrsResult SubmitMrs(MAReceiver& receiver, ReceiverData& record, bool enabled, const char* portText,
                     const char* address, const char* mountPoint, const char* password) {
     if (!MrsAvailable(record)) {
@@ -265,13 +384,8 @@ MrsResult SubmitMrs(MAReceiver& receiver, ReceiverData& record, bool enabled, co
                                   "wireless service fees over time.\r\n\r\nDo you wish to continue? ",
                                   receiver.Caption(), MessageIcon::None, MessageButtons::YesNo) != MessageAnswer::Yes)
         return MrsResult::Declined;
-    const size_t portLength = std::strlen(portText);
-    const char* problem = nullptr;
-    if (portLength == 0 || portLength > 5) problem = "Port number appears invalid. Please check.";
-    else if (std::strlen(address) <= 4) problem = "Address appears invalid. Please check.";
-    else if (mountPoint[0] == '\0') problem = "Mount point name appears invalid. Please check.";
-    else if (password[0] == '\0') problem = "Password apears invalid. Please check.";
-    if (problem) {
+    char problem[200];
+    if (!CheckMrsFields(portText, address, mountPoint, password, problem, sizeof problem)) {
         Say(receiver, problem, MessageIcon::Error);
         return MrsResult::Invalid;
     }
@@ -311,6 +425,11 @@ void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, c
         CopyCut(result, resultSize, "ATZ, ATF, and ATW commands not allowed in tool.\r\n");
         return;
     }
+    // A line end inside would send a second command past the filter.
+    if (HasControlCharacter(command)) {
+        CopyCut(result, resultSize, kAtCommandUnsafe);
+        return;
+    }
     GsmField tooLong = GsmField::None;
     if (!receiver.ExchangeAtCommand(command, commandSize, result, resultSize, &tooLong) &&
         tooLong != GsmField::None) {
@@ -321,10 +440,18 @@ void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, c
 }
 
 const char* CheckUhfUpgradeFile(const char* path) {
-    std::FILE* file = path && *path ? std::fopen(path, "rb") : nullptr;
-    if (!file) return "The specified upgrade file does not seem to exist. Please reselect and try again.";
+    // Looked at before anything else, without ever blocking on it: a
+    // regular file, readable, within the size a radio image can have.
+    uint64_t size = 0;
+    UpgradeFileProblem problem = UpgradeFileProblem::None;
+    std::FILE* file = OpenUpgradeFile(path, UpgradeFileKind::UhfFirmware, &size, &problem);
+    if (!file) return UpgradeFileProblemText(problem, UpgradeFileKind::UhfFirmware);
     std::fclose(file);
     if (!std::strstr(path, ".sfo") && !std::strstr(path, ".SFO")) return "You must select a valid UHF upgrade file.";
+    // The loader takes whole 132-byte program messages.
+    if (size % kUhfProgramDataSize != 0)
+        return "The specified upgrade file is not a UHF radio firmware file: its size is not a multiple of 132 "
+               "bytes. Please reselect and try again.";
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
 #include "MAReceiver.h"
 
@@ -32,12 +33,17 @@ CenterChangeResult ChangeCenterFrequency(MAReceiver& receiver, const ReceiverDat
 // The same in the steps a front end with a dialog takes between them:
 // the sheet's check and question (NotUhf, Declined or Succeeded = go on);
 CenterChangeResult AskCenterFrequencyChange(IOperator& ui, const ReceiverData& record);
-// the dialog's number check (false: the message was shown, the dialog stays);
+// the dialog's number check (false: the message was shown, the dialog
+// stays): the text must be a number and nothing else, since it is typed
+// into the radio's menu as it is;
 bool CenterFrequencyTextValid(IOperator& ui, const char* text);
 // the change with the text as typed and, on failure, the rejection message;
 bool ApplyCenterFrequency(MAReceiver& receiver, const char* text);
 // and the sheet's closing message, after which the program ends.
 void ReportCenterFrequencyChange(IOperator& ui, bool succeeded);
+// The checks of a typed centre frequency that need no radio (the dialog's
+// and the change's 6250 Hz rule): nullptr, or the message.
+const char* CenterFrequencyTextProblem(const char* text);
 
 // ---------------------------------------------------------------- handheld Radio page
 
@@ -72,6 +78,14 @@ void TcpTestSite(const char* text, char* site, size_t size);
 // message when every write was confirmed.
 bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType, const char* userName,
                      const char* password, const char* accessPointName, const char* timeoutText);
+// The checks Submit makes on the TCP GPRS fields before anything is sent: a
+// line end, quote or control character in a text, a text too long for its
+// field or for one request, a time-out that is not a number of 0 to
+// 2147483647. False with the message (naming the field) in message.
+bool CheckGprsFields(const char* userName, const char* password, const char* accessPointName,
+                     const char* timeoutText, char* message, size_t size);
+// The time-out field as the module stores it: digits only, empty is 0.
+bool ParseGprsTimeout(const char* text, int32_t* seconds);
 // Whether the module's applet is recent enough for the MRS page (3.002 on).
 bool MrsAvailable(const ReceiverData& record);
 enum class MrsResult { NotAvailable, Declined, Invalid, Succeeded, Failed };
@@ -79,18 +93,27 @@ enum class MrsResult { NotAvailable, Declined, Invalid, Succeeded, Failed };
 // field checks in order, the write and its message.
 MrsResult SubmitMrs(MAReceiver& receiver, ReceiverData& record, bool enabled, const char* portText,
                     const char* address, const char* mountPoint, const char* password);
+// The MRS page's field checks, in its order (port 1 to 65535, address,
+// mount point, password), then a line end, quote or control character in
+// a text and a request too long to send. False with the message.
+bool CheckMrsFields(const char* portText, const char* address, const char* mountPoint, const char* password,
+                    char* message, size_t size);
 // The AT Test Mode dialog's filter: false for commands that reset or
 // rewrite the module's settings (ATZ, AT&Z, ATF, AT&F, ATW, AT&W in any case).
 bool AtCommandAllowed(const char* command);
-// The dialog's Submit Command: the refusal text, or the module's reply.
+// The dialog's Submit Command: the refusal text (also for a command holding
+// a line end or another control character), or the module's reply.
 // command is the caller's buffer (commandSize bytes); it gets "\r\n".
 void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result, size_t resultSize);
 
 // ---------------------------------------------------------------- upgrades and debug file
 
-// The UHF Upgrade page's file checks: nullptr when the file may be used,
-// else the message to show.
+// The UHF Upgrade page's file checks: a regular, readable file of at most
+// 1 MB (looked at without blocking), a path containing ".sfo" or ".SFO",
+// a whole number of 132-byte program messages. nullptr when the file may be
+// used, else the message to show.
 const char* CheckUhfUpgradeFile(const char* path);
+inline constexpr uint64_t kUhfProgramDataSize = 132;
 // The upgrade pages' Start: the question (Yes/No) and, on Yes, the warning
 // not to disturb the connection. applet: the GSM page's wording.
 bool ConfirmUpgradeStart(IOperator& ui, bool applet);

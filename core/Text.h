@@ -18,4 +18,19 @@ inline void CopyCut(char (&destination)[N], const char* source) {
     CopyCut(destination, N, source);
 }
 
+// True when the text holds a control character (a line end, tab, escape,
+// delete...): typed into a field that is sent on as one line or stored
+// as one record item, it would split or shift what follows.
+inline bool HasControlCharacter(const char* text) {
+    for (const char* p = text; p && *p; ++p)
+        if (static_cast<unsigned char>(*p) < 0x20 || *p == 0x7F) return true;
+    return false;
+}
+
+// The same, or a double quote, which ends a quoted field early.
+inline bool HasControlOrQuote(const char* text) {
+    if (HasControlCharacter(text)) return true;
+    return text && std::strchr(text, '"') != nullptr;
+}
+
 } // namespace qvr

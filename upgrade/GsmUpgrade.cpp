@@ -1,11 +1,12 @@
 #include "GsmUpgrade.h"
 
+#include "UpgradeFile.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 
 namespace qvr {
 
@@ -20,10 +21,6 @@ const char* const kSuccessText = "Upgrade Successful!";
 const char* const kFailureText =
     "Upgrade was not successful. Verify radio operation and contact a service depot for assistance.";
 
-bool Exists(const char* path) {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::path(path), error);
-}
 
 } // namespace
 
@@ -51,8 +48,10 @@ bool GsmUpgradeEngine::CheckAppletFile(const char* path, int moduleKind, const c
         return false;
     };
     if (message) *message = nullptr;
-    if (!path || path[0] == '\0' || !Exists(path))
-        return fail("The specified upgrade file does not seem to exist. Please reselect and try again.");
+    // The file first, looked at without ever blocking on it: a regular,
+    // readable file of at most 4 MB.
+    const UpgradeFileProblem problem = CheckUpgradeFile(path, UpgradeFileKind::GsmApplet);
+    if (problem != UpgradeFileProblem::None) return fail(UpgradeFileProblemText(problem, UpgradeFileKind::GsmApplet));
     if (moduleKind == kGsmModuleSiemens && !std::strstr(path, "SiemensBridge.jar"))
         return fail("Your GSM module appears to contain a Siemens module, but you are attempting to upgrade it with "
                     "the wrong midlet. Please Select a SiemensBridge.jar midlet.");
@@ -94,33 +93,22 @@ bool GsmUpgradeEngine::StartGsmUpgrade(const char* path) {
 bool GsmUpgradeEngine::ReadImage(const char* path) {
     m_image.clear();
     if (!path) path = "";
-    // A folder opens for reading too, and reports an enormous size.
-    std::error_code error;
-    if (std::filesystem::is_directory(std::filesystem::path(path), error)) {
-        SetReason("%s is a folder, not an applet file.", path);
-        return false;
-    }
-    std::FILE* file = std::fopen(path, "rb");
+    // The same checks as the page's: a folder, a pipe or a device is never
+    // opened, an empty or oversized file never read.
+    uint64_t size = 0;
+    UpgradeFileProblem problem = UpgradeFileProblem::None;
+    std::FILE* file = OpenUpgradeFile(path, UpgradeFileKind::GsmApplet, &size, &problem);
     if (!file) {
-        SetReason("The applet file %s could not be opened.", path);
+        SetReason("%s", UpgradeFileProblemText(problem, UpgradeFileKind::GsmApplet));
         return false;
     }
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(file) : -1;
-    if (ok && size == 0) {
-        std::fclose(file);
-        SetReason("The applet file %s is empty.", path);
-        return false;
+    bool ok = true;
+    try {
+        m_image.resize(static_cast<size_t>(size));
+    } catch (const std::exception&) {  // more than this worker can hold
+        ok = false;
     }
-    ok = ok && size > 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok) {
-        try {
-            m_image.resize(static_cast<size_t>(size));
-        } catch (const std::exception&) {  // more than this worker can hold
-            ok = false;
-        }
-        ok = ok && std::fread(m_image.data(), 1, m_image.size(), file) == m_image.size();
-    }
+    ok = ok && std::fread(m_image.data(), 1, m_image.size(), file) == m_image.size();
     std::fclose(file);
     if (!ok) {
         m_image.clear();

@@ -54,7 +54,9 @@ public:
     GsmUpgradeEngine& operator=(const GsmUpgradeEngine&) = delete;
 
     // The checks the GSM Upgrade page makes before it starts: true when the
-    // file may be used, else false with the message to show.
+    // file may be used, else false with the message to show. The file comes
+    // first: a regular, readable file of at most 4 MB, looked at without
+    // ever blocking on it (UpgradeFile.h).
     static bool CheckAppletFile(const char* path, int moduleKind, const char** message);
 
     // Runs a whole upgrade with the module kind of the receiver's GSM

@@ -1,5 +1,7 @@
 #include "UhfUpgrade.h"
 
+#include "UpgradeFile.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -131,21 +133,17 @@ bool UhfUpgradeEngine::ReadFile(const char* path) {
     m_image.reset();
     m_imageSize = 0;
     if (!path) path = "";
-    // Read only: the file is never written, and may well be read-only.
-    std::FILE* file = std::fopen(path, "rb");
+    // Read only: the file is never written, and may well be read-only. A
+    // folder, a pipe or a device is refused before it is opened.
+    uint64_t fileSize = 0;
+    UpgradeFileProblem problem = UpgradeFileProblem::None;
+    std::FILE* file = OpenUpgradeFile(path, UpgradeFileKind::UhfFirmware, &fileSize, &problem);
     if (!file) {
-        TraceF(m_trace, "Cannot open the UHF upgrade file %s.", path);
-        SetReason("The upgrade file %s could not be opened.", path);
+        TraceF(m_trace, "Cannot use the UHF upgrade file %s.", path);
+        SetReason("%s", UpgradeFileProblemText(problem, UpgradeFileKind::UhfFirmware));
         return false;
     }
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size <= 0) {
-        std::fclose(file);
-        TraceF(m_trace, "The UHF upgrade file %s is empty or cannot be read.", path);
-        SetReason("The upgrade file %s is empty or cannot be read.", path);
-        return false;
-    }
+    const long size = static_cast<long>(fileSize);
     // The loader takes whole program messages: a rest would be left out.
     if (size % static_cast<long>(kProgramDataSize) != 0) {
         std::fclose(file);
@@ -210,6 +208,9 @@ bool UhfUpgradeEngine::FlashProcedure() {
     // From here on an error is noted and every remaining message still sent.
     bool error = false;
     m_progress.SetState(kUpgradeErasing);
+    // From the first erase the radio has no whole firmware until the last
+    // program message: the progress record says so until the engine returns.
+    m_progress.SetProgramming(true);
     uint8_t erase[4];
     for (int sector = 0; sector < kSectorCount; ++sector) {
         EraseMessage(static_cast<uint8_t>(sector), erase);

@@ -5,6 +5,7 @@
 namespace qvr {
 
 void UpgradeProgress::Clear() {
+    SetProgramming(false);
     std::lock_guard<std::mutex> hold(m_lock);
     m_record = UpgradeProgressRecord{};
 }
@@ -36,9 +37,22 @@ void UpgradeProgress::SetStatusText(const char* text) {
 }
 
 void UpgradeProgress::SetEnded(bool result) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_record.engineEnded = 1;
-    m_record.engineResult = result ? 1 : 0;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        m_record.engineEnded = 1;
+        m_record.engineResult = result ? 1 : 0;
+    }
+    SetProgramming(false);
+}
+
+void UpgradeProgress::SetProgramming(bool programming) {
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if ((m_record.programming != 0) == programming) return;
+        m_record.programming = programming ? 1 : 0;
+    }
+    // Outside the lock: the observer may take its time.
+    if (m_observer) m_observer(programming);
 }
 
 } // namespace qvr

@@ -23,6 +23,10 @@ struct UpgradeProgressRecord {
     // will not come. engineResult is what the engine returned.
     int32_t engineEnded;
     int32_t engineResult;
+    // 1 while the radio is being programmed: from the flash loader's erase
+    // until the engine returns. An interruption then leaves the radio
+    // without firmware.
+    int32_t programming;
 };
 
 // The progress record with its lock. Every access holds the lock; no lock
@@ -35,11 +39,17 @@ public:
     void SetPercent(int32_t percent);
     void SetDone(bool failed);  // state 3 and the failed flag
     void SetStatusText(const char* text);
-    void SetEnded(bool result);
+    void SetEnded(bool result);  // also ends the programming
+    void SetProgramming(bool programming);
+    // Told on the engine's thread, at once, when the programming starts and
+    // ends, so that a front end can hold an interruption off meanwhile.
+    // Set before the engine starts.
+    void SetProgrammingObserver(void (*observer)(bool programming)) { m_observer = observer; }
 
 private:
     mutable std::mutex m_lock;
     UpgradeProgressRecord m_record{};
+    void (*m_observer)(bool) = nullptr;
 };
 
 } // namespace qvr

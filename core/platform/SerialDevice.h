@@ -48,4 +48,11 @@ public:
 // The production serial device of this operating system.
 std::unique_ptr<ISerialDevice> CreateSystemSerialDevice();
 
+// For a program that is being interrupted (Ctrl+C), called from its signal
+// handler just before it exits: gives up every system serial device the
+// process has open, undoing what would outlive the process (on Linux a
+// tty's exclusive mode, which refuses the next program that opens it).
+// Only calls that are safe in a signal handler; the devices are closed.
+void ReleaseSerialDevicesOnInterrupt();
+
 } // namespace qvr

@@ -4,6 +4,7 @@
 #include "platform/SerialDevice.h"
 #include "platform/SerialDevice_posix.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -151,6 +152,30 @@ int64_t WriteStallLimitNs(int rate)
     return (2000 + drainMs) * 1000000;
 }
 
+// The devices open in this process, for ReleaseSerialDevicesOnInterrupt:
+// plain atomics, so a signal handler can take them.
+constexpr int kTrackedDevices = 8;
+std::atomic<int> g_openDevices[kTrackedDevices] = {-1, -1, -1, -1, -1, -1, -1, -1};
+static_assert(std::atomic<int>::is_always_lock_free, "a signal handler reads the open devices");
+
+void TrackOpenDevice(int fd)
+{
+    for (std::atomic<int>& slot : g_openDevices) {
+        int free = -1;
+        if (slot.compare_exchange_strong(free, fd))
+            return;
+    }
+}
+
+void ForgetOpenDevice(int fd)
+{
+    for (std::atomic<int>& slot : g_openDevices) {
+        int open = fd;
+        if (slot.compare_exchange_strong(open, -1))
+            return;
+    }
+}
+
 class PosixSerialDevice final : public ISerialDevice {
 public:
     ~PosixSerialDevice() override { Close(); }
@@ -181,6 +206,7 @@ public:
         fd_ = fd;
         fetched_ = false;
         rate_ = 0;
+        TrackOpenDevice(fd);
         return true;
     }
 
@@ -190,6 +216,7 @@ public:
     {
         if (fd_ < 0)
             return;
+        ForgetOpenDevice(fd_);
         // Exclusive mode belongs to the tty, not to this descriptor: a pseudo
         // terminal would keep refusing opens after we are gone.
         ::ioctl(fd_, TIOCNXCL);
@@ -390,6 +417,17 @@ private:
 std::unique_ptr<ISerialDevice> CreateSystemSerialDevice()
 {
     return std::make_unique<PosixSerialDevice>();
+}
+
+void ReleaseSerialDevicesOnInterrupt()
+{
+    for (std::atomic<int>& slot : g_openDevices) {
+        const int fd = slot.exchange(-1);
+        if (fd < 0)
+            continue;
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+    }
 }
 
 } // namespace qvr

@@ -193,4 +193,8 @@ std::unique_ptr<ISerialDevice> CreateSystemSerialDevice()
     return std::make_unique<Win32SerialDevice>();
 }
 
+// A port handle is never shared and nothing of it outlives the process:
+// Windows closes it when the process ends.
+void ReleaseSerialDevicesOnInterrupt() {}
+
 } // namespace qvr

@@ -11,8 +11,13 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "SimDebugFile.h"
@@ -26,12 +31,12 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs qvrctl with the arguments (already quoted for the shell).
-Outcome Qvrctl(const std::string& args) {
+// Runs a shell command with its stderr in a file.
+Outcome Shell(const std::string& line) {
     char errPath[] = "/tmp/qvrctl_e2e_XXXXXX";
     const int fd = mkstemp(errPath);
     close(fd);
-    const std::string command = std::string(QVRCTL_PATH) + " " + args + " 2>" + errPath;
+    const std::string command = line + " 2>" + errPath;
     Outcome run{-1, {}, {}};
     if (FILE* pipe = popen(command.c_str(), "r")) {
         char buffer[4096];
@@ -47,6 +52,9 @@ Outcome Qvrctl(const std::string& args) {
     unlink(errPath);
     return run;
 }
+
+// Runs qvrctl with the arguments (already quoted for the shell).
+Outcome Qvrctl(const std::string& args) { return Shell(std::string(QVRCTL_PATH) + " " + args); }
 
 // qvr-sim with a preset, running until the test ends.
 class Simulator {
@@ -84,6 +92,88 @@ private:
 };
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// setpriv runs a program as another user (util-linux); "" when missing.
+std::string Setpriv() {
+    for (const char* path : {"/usr/bin/setpriv", "/bin/setpriv"})
+        if (access(path, X_OK) == 0) return path;
+    return "";
+}
+const char* const kAsNobody = " --reuid=65534 --regid=65534 --clear-groups ";
+
+// qvrctl started in the background with its stderr in a file, to be
+// interrupted.
+class Background {
+public:
+    explicit Background(std::vector<std::string> argv) {
+        char path[] = "/tmp/qvrctl_e2e_bg_XXXXXX";
+        const int fd = mkstemp(path);
+        m_errPath = path;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fd, 2);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        std::vector<char*> args;
+        for (std::string& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        if (posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0) m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fd);
+    }
+    ~Background() {
+        if (m_pid > 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+        unlink(m_errPath.c_str());
+    }
+    void Signal(int signal) const { kill(m_pid, signal); }
+    // The exit status, or -1 when it is still running after timeoutMs.
+    int Wait(int timeoutMs) {
+        for (int waited = 0; waited <= timeoutMs; waited += 20) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 256 + WTERMSIG(status);  // killed: no status of its own
+            }
+            usleep(20000);
+        }
+        return -1;
+    }
+    std::string Err() const {
+        std::ifstream in(m_errPath);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+private:
+    pid_t m_pid = -1;
+    std::string m_errPath;
+};
+
+// A pseudo-terminal of the test's own, nobody at its other end.
+struct OwnPty {
+    OwnPty() {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        char name[128] = {};
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0 && ptsname_r(master, name, sizeof name) == 0)
+            path = name;
+    }
+    ~OwnPty() {
+        if (master >= 0) close(master);
+    }
+    int master = -1;
+    std::string path;
+};
+
+bool Exclusive(const std::string& tty) {
+    const int fd = open(tty.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = 0;
+    if (fd >= 0) ioctl(fd, TIOCGEXCL, &exclusive);
+    if (fd >= 0) close(fd);
+    return exclusive != 0;
+}
 
 } // namespace
 
@@ -127,7 +217,7 @@ TEST(QvrctlOverPty, WrongPortFailsWithTheConnectionMessage) {
 
 TEST(QvrctlOverPty, UsageErrorsNameTheArgument) {
     struct Case {
-        const char* args;
+        std::string args;
         const char* says;
     } cases[] = {
         {"", "no command given"},
@@ -137,12 +227,113 @@ TEST(QvrctlOverPty, UsageErrorsNameTheArgument) {
         {"-p x serial AB312345678", "serial number AB312345678 is not 3 letters and 8 digits"},
         {"-p x uhf --power 300", "--power must be 10, 20, 50, 100, 200, 500 or 1000: 300"},
         {"-p x gsm-mrs --startup maybe --address a --port 1 --mount m --password p", "--startup must be on or off"},
+        // Numbers are refused, never wrapped: event 4294967296 would play event 0.
+        {"-p x play 4294967296 3", "EVENT must be 0 to 15 or a keyword: 4294967296"},
+        {"-p x gsm-bearer gprs --user u --password p --apn a --timeout 4294967297",
+         "The connection timeout must be a whole number from 0 to 2147483647."},
+        {"-p x gsm-mrs --startup off --address 1.2.3.4 --port 99999 --mount m --password p",
+         "Port number appears invalid. Please check."},
+        // A line end would shift the module's stored fields.
+        {"-p x gsm-bearer gprs --user u --password p --apn \"$(printf 'a\\nb')\" --timeout 30",
+         "The GPRS access point name contains a line break, quote or control character"},
+        {"-p x gsm-mrs --startup off --address 1.2.3.4 --port 2101 --mount \"$(printf 'm\\nNS_PORT:1')\" --password p",
+         "The mount point name contains a line break, quote or control character"},
+        // A name cut to fit would open another port.
+        {"-p /dev/" + std::string(128, 'x') + " info", "the port name is too long (at most 127 characters)"},
+        // Typed into the radio's menu as it is; shown escaped.
+        {"-p x uhf-center \"$(printf '450.0\\r\\n4')\"", "not a frequency: 450.0\\r\\n4"},
+        {"-p x uhf-center 450.003", "New center frequency must be a multiple of 6250 hertz!"},
+        {"\"$(printf 'fr\\033[31m')\"", "unknown command fr\\x1B[31m"},
     };
     for (const Case& c : cases) {
         Outcome run = Qvrctl(c.args);
         EXPECT_EQ(run.status, 2) << c.args;
         EXPECT_TRUE(Has(run.err, c.says)) << c.args << ": " << run.err;
+        EXPECT_FALSE(Has(run.err, "Connecting...")) << c.args << ": refused before connecting";
+        EXPECT_FALSE(Has(run.err, "\x1b")) << c.args << ": no raw escape on the terminal";
     }
+}
+
+// Files and ports that cannot be used are refused with their reason, files
+// before anything is opened: a pipe as an upgrade file used to block the
+// open for ever, a folder to end the program.
+TEST(QvrctlOverPty, FilesAndPortsRefusedWithTheirReason) {
+    char folder[] = "/tmp/qvrctl_files_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string dir = folder;
+    std::filesystem::create_directory(dir + "/radio.sfo");
+    ASSERT_EQ(mkfifo((dir + "/NokiaBridge.jar").c_str(), 0600), 0);
+    std::ofstream(dir + "/plain") << "not a port";
+    OwnPty busy;
+    ASSERT_FALSE(busy.path.empty());
+    const int holder = open(busy.path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);  // as another qvrctl holds it
+    OwnPty closed;
+    ASSERT_FALSE(closed.path.empty());
+    chmod(closed.path.c_str(), 0600);
+    struct Case {
+        std::string args;
+        std::string says;
+        bool connects;  // gets as far as opening the port
+    } cases[] = {
+        {"-p x upgrade-uhf " + dir + "/radio.sfo",
+         "The specified upgrade file is a folder, not a file. Please reselect and try again.", false},
+        {"-p x upgrade-gsm " + dir + "/NokiaBridge.jar",
+         "The specified upgrade file is not a regular file (a pipe or a device?)", false},
+        {"-y -p x debuglog get " + dir + "/missing/debug.bin",
+         "The debug file cannot be saved as " + dir + "/missing/debug.bin: its folder does not exist.", false},
+        {"-p " + dir + " info", "cannot open " + dir + ": it is a folder, not a serial port", true},
+        {"-p " + dir + "/plain info", "it is not a serial port", true},
+        {"-p " + dir + "/none info", "there is no such device", true},
+        {"-p " + busy.path + " info", "cannot open " + busy.path + ": the port is in use by another program", true},
+    };
+    for (const Case& c : cases) {
+        // A hang shows as the time-out's status (124), not as a stuck test.
+        Outcome run = Shell("timeout 20 " + std::string(QVRCTL_PATH) + " " + c.args);
+        EXPECT_EQ(run.status, 1) << c.args << ": " << run.err;
+        EXPECT_TRUE(Has(run.err, c.says)) << c.args << ": " << run.err;
+        EXPECT_EQ(Has(run.err, "Connecting..."), c.connects) << c.args;
+    }
+    // On Linux a port the user may not open says which group may (a pty
+    // here: its group may be root or tty).
+    if (!Setpriv().empty()) {
+        Outcome run = Shell(Setpriv() + kAsNobody + QVRCTL_PATH + " -p " + closed.path + " info");
+        EXPECT_EQ(run.status, 1) << run.err;
+        EXPECT_TRUE(Has(run.err, "cannot open " + closed.path + ": permission denied: " + closed.path)) << run.err;
+        EXPECT_TRUE(Has(run.err, "sudo usermod -aG ")) << run.err;
+        EXPECT_TRUE(Has(run.err, "and log in again")) << run.err;
+    }
+    close(holder);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+// Ctrl+C during a connect: the port is given up, exclusive mode and all,
+// so that the next run, also as an ordinary user, can open it.
+TEST(QvrctlOverPty, InterruptReleasesThePortForTheNextRun) {
+    Simulator sim("uhf");
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    {
+        Background run({QVRCTL_PATH, "-p", sim.Path(), "info"});
+        usleep(4000000);  // well into the connect: the port is open and exclusive
+        ASSERT_TRUE(Exclusive(sim.Path()));
+        run.Signal(SIGINT);
+        EXPECT_EQ(run.Wait(3000), 130) << run.Err();
+        EXPECT_TRUE(Has(run.Err(), "qvrctl: interrupted")) << run.Err();
+    }
+    EXPECT_FALSE(Exclusive(sim.Path())) << "exclusive mode outlived the interrupted run";
+    const std::string setpriv = Setpriv();
+    if (setpriv.empty()) GTEST_SKIP() << "no setpriv: the run as another user is not tried";
+    // The second run as nobody: refused as busy while exclusive mode stays.
+    chmod(sim.Path().c_str(), 0666);
+    Background second({setpriv, "--reuid=65534", "--regid=65534", "--clear-groups", QVRCTL_PATH, "-p", sim.Path(),
+                       "info"});
+    usleep(4000000);
+    EXPECT_TRUE(Exclusive(sim.Path())) << "the second run has the port: " << second.Err();
+    second.Signal(SIGTERM);
+    EXPECT_EQ(second.Wait(3000), 130) << second.Err();
+    EXPECT_FALSE(Has(second.Err(), "cannot open")) << second.Err();
 }
 
 TEST(QvrctlOverPty, DebugLogGetAsksThenWritesTheReceiversFile) {

@@ -53,7 +53,7 @@ const char* const kDelete = "Are you sure you wish to delete the debug file?";
 } // namespace
 
 TEST(GetDebugFile, PathQuestionTransferAndOutcome) {
-    enum class Path { Empty, Null, Good, MissingFolder };
+    enum class Path { Empty, Null, Good, MissingFolder, Folder };
     struct Case {
         const char* name;
         Variant variant;
@@ -73,8 +73,12 @@ TEST(GetDebugFile, PathQuestionTransferAndOutcome) {
           {"File Download Successful!", "Success", MessageIcon::None}}},
         {"downloaded, handheld", Variant::Handheld, Path::Good, MessageAnswer::Ok, DebugDownloadResult::Succeeded,
          {{kRetrieve, "Warning!", MessageIcon::Exclamation}, {"Successful!", "Successful!", MessageIcon::None}}},
-        {"file not writable", Variant::Desktop, Path::MissingFolder, MessageAnswer::Ok, DebugDownloadResult::Failed,
-         {{kRetrieve, "Warning", MessageIcon::Exclamation}, {"File Download Failed!", "Failure", MessageIcon::None}}},
+        {"no such folder", Variant::Desktop, Path::MissingFolder, MessageAnswer::Ok, DebugDownloadResult::PathRefused,
+         {{"The debug file cannot be saved as %s: its folder does not exist. Please check file save path.", "",
+           MessageIcon::Error}}},
+        {"a folder", Variant::Desktop, Path::Folder, MessageAnswer::Ok, DebugDownloadResult::PathRefused,
+         {{"The debug file cannot be saved as %s: it is a folder. Please check file save path.", "",
+           MessageIcon::Error}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,12 +87,16 @@ TEST(GetDebugFile, PathQuestionTransferAndOutcome) {
         ASSERT_TRUE(b.connected);
         b.op.answers.push_back(c.answer);
         const std::string file = dir.path + (c.path == Path::MissingFolder ? "/missing/debug.bin" : "/debug.bin");
+        if (c.path == Path::Folder) std::filesystem::create_directory(file);
         const char* path = c.path == Path::Empty ? "" : c.path == Path::Null ? nullptr : file.c_str();
         EXPECT_EQ(GetDebugFile(b.ma, path, &b.op), c.result);
-        EXPECT_EQ(b.op.Shown(), c.messages);
-        if (c.result == DebugDownloadResult::EmptyPath || c.result == DebugDownloadResult::Declined) {
+        std::vector<Msg> expected = c.messages;
+        for (Msg& m : expected)
+            if (const size_t at = m.text.find("%s"); at != std::string::npos) m.text.replace(at, 2, file);
+        EXPECT_EQ(b.op.Shown(), expected);
+        if (c.result != DebugDownloadResult::Succeeded) {
             EXPECT_EQ(b.LineCount(), b.mark) << "nothing is sent";
-            EXPECT_FALSE(std::filesystem::exists(file));
+            EXPECT_EQ(std::filesystem::exists(file), c.path == Path::Folder);
         }
         if (c.result == DebugDownloadResult::Succeeded) {
             // Every preset records 200 KiB of numbered text lines.

@@ -417,6 +417,8 @@ TEST(TestTcpConnection, AnswerTimeoutAndRefusals) {
         {"empty site", "", true, false, "Error: Need website name or IP Address!", false},
         {"longest site", std::string(233, 's'), true, true, "HTTP/1.1 200 OK", true},
         {"site too long", std::string(234, 's'), true, false, "Error: Website name or IP Address too long!", false},
+        {"line end in the site", "example.com\r\nAT+CFUN=0", true, false,
+         "Error: Website name or IP Address contains a line break, quote or control character!", false},
     };
     for (const Case& c : cases) {
         sim::GsmModuleConfig config;

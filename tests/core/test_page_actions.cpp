@@ -4,6 +4,7 @@
 // upgrade file check. Against a whole simulated unit in virtual time.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,6 +19,7 @@
 
 #include "PageActions.h"
 #include "RadioPageActions.h"
+#include "UpgradeFile.h"
 #include "SimGsmModule.h"
 #include "SimUhfRadio.h"
 #include "UnitBench.h"
@@ -360,6 +362,11 @@ TEST(ChangeCenterFrequency, ChecksQuestionDialogAndClosingMessage) {
          450.0},
         {"letters", kPeripheralUhf, MessageAnswer::Ok, CenterChangeResult::InvalidNumber, {question, notNumber},
          false, 450.0},
+        // Typed into the radio's menu as it is: a line end would press keys.
+        {"445.0\r\n4\r\n", kPeripheralUhf, MessageAnswer::Ok, CenterChangeResult::InvalidNumber,
+         {question, notNumber}, false, 450.0},
+        {"445.0 MHz", kPeripheralUhf, MessageAnswer::Ok, CenterChangeResult::InvalidNumber, {question, notNumber},
+         false, 450.0},
         {"445.003", kPeripheralUhf, MessageAnswer::Ok, CenterChangeResult::Failed,
          {question, rejected("New center frequency must be a multiple of 6250 hertz!"), failure}, false, 450.0},
         {"500.0", kPeripheralUhf, MessageAnswer::Ok, CenterChangeResult::Failed,
@@ -453,6 +460,22 @@ TEST(SubmitGsmBearer, RequestsRecordAndMessage) {
          Kept::GprsAndAuthentication},
         {"clear refused", Variant::Desktop, kBearerNone, "", "", "", "", 40, false, {{40, ""}},
          {"The bearer could not be cleared on the GSM module.", kDesktop, MessageIcon::Error}, Kept::Before},
+        // A line end or quote would shift the module's fields; refused
+        // before anything is sent, naming the field.
+        {"line end in the APN", Variant::Desktop, kBearerGprs, "user", "secret", "internet\napn", "30", 0, false, {},
+         {"The GPRS access point name contains a line break, quote or control character, which the GSM module "
+          "cannot store. Please remove it.",
+          kDesktop, MessageIcon::Error},
+         Kept::Before},
+        {"quote in the password", Variant::Desktop, kBearerGprs, "user", "se\"cret", "apn", "30", 0, false, {},
+         {"The GPRS password contains a line break, quote or control character, which the GSM module cannot "
+          "store. Please remove it.",
+          kDesktop, MessageIcon::Error},
+         Kept::Before},
+        // Stored as 32 bits: 4294967297 would be kept as 1.
+        {"time-out beyond 32 bits", Variant::Desktop, kBearerGprs, "user", "secret", "apn", "4294967297", 0, false,
+         {}, {"The connection timeout must be a whole number from 0 to 2147483647.", kDesktop, MessageIcon::Error},
+         Kept::Before},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -565,6 +588,17 @@ TEST(SubmitMrs, AvailabilityQuestionChecksWriteAndMessages) {
          {question, password}},
         {"write refused", "3.002", false, MessageAnswer::Yes, "2101", "1.2.3.4", "MP", "pw", true,
          MrsResult::Failed, {notDone}},
+        {"port beyond 65535", "3.002", false, MessageAnswer::Yes, "99999", "1.2.3.4", "MP", "pw", false,
+         MrsResult::Invalid, {port}},
+        {"port 0", "3.002", false, MessageAnswer::Yes, "0", "1.2.3.4", "MP", "pw", false, MrsResult::Invalid, {port}},
+        {"line end in the mount point", "3.002", false, MessageAnswer::Yes, "2101", "1.2.3.4", "MP\nNS_PORT:1", "pw",
+         false, MrsResult::Invalid,
+         {error("The mount point name contains a line break, quote or control character, which the GSM module "
+                "cannot store. Please remove it.")}},
+        {"escape in the address", "3.002", false, MessageAnswer::Yes, "2101", "1.2.3.4\x1b", "MP", "pw", false,
+         MrsResult::Invalid,
+         {error("The IP address contains a line break, quote or control character, which the GSM module cannot "
+                "store. Please remove it.")}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -605,14 +639,32 @@ TEST(AtTestMode, CommandFilter) {
     for (const Case& c : cases) EXPECT_EQ(AtCommandAllowed(c.command), c.allowed) << c.command;
 }
 
+TEST(AtTestMode, ALineEndInsideIsNeverSent) {
+    Connected b(Unit("gsm"));
+    ASSERT_EQ(b.record.peripheral.kind, kPeripheralGsm);
+    const size_t before = b.Sent().size();
+    char command[1026] = "AT+CSQ\rAT+CFUN=0";
+    char result[2048] = "junk";
+    RunAtTestCommand(b.ma, command, sizeof command, result, sizeof result);
+    b.Settle();
+    EXPECT_STREQ(result, "The AT command contains a line break or control character. Please remove it.\r\n");
+    EXPECT_EQ(b.Sent().size(), before);
+}
+
 // ---------------------------------------------------------------- UHF Upgrade page
 
 TEST(UhfUpgradePage, FileChecks) {
     namespace fs = std::filesystem;
     const fs::path dir = fs::temp_directory_path() / ("qvr_page_actions_" + std::to_string(::getpid()));
     fs::create_directories(dir / "fw.sfo");
+    fs::create_directories(dir / "folder.sfo");
     for (const char* name : {"radio.SFO", "radio.Sfo", "radio.sfo", "fw.sfo/radio.bin"})
-        std::ofstream(dir / name) << "image";
+        std::ofstream(dir / name) << std::string(264, 'i');
+    std::ofstream(dir / "empty.sfo");
+    std::ofstream(dir / "odd.sfo") << std::string(133, 'i');
+    std::ofstream(dir / "huge.sfo");
+    fs::resize_file(dir / "huge.sfo", kMaxUhfUpgradeFileBytes + 132);  // sparse: takes no room
+    ASSERT_EQ(mkfifo((dir / "pipe.sfo").c_str(), 0600), 0);
     const char* missing = "The specified upgrade file does not seem to exist. Please reselect and try again.";
     const char* invalid = "You must select a valid UHF upgrade file.";
     struct Case {
@@ -625,6 +677,18 @@ TEST(UhfUpgradePage, FileChecks) {
         {(dir / "fw.sfo" / "radio.bin").string(), nullptr},  // a substring test on the whole path
         {(dir / "other.sfo").string(), missing},
         {"", missing},
+        // Looked at before it is opened: a pipe would block the open for ever.
+        {(dir / "pipe.sfo").string(),
+         "The specified upgrade file is not a regular file (a pipe or a device?). Please reselect and try again."},
+        {(dir / "folder.sfo").string(),
+         "The specified upgrade file is a folder, not a file. Please reselect and try again."},
+        {(dir / "empty.sfo").string(), "The specified upgrade file is empty. Please reselect and try again."},
+        {(dir / "huge.sfo").string(),
+         "The specified upgrade file is larger than 1 MB, too large for a UHF radio firmware file. Please reselect "
+         "and try again."},
+        {(dir / "odd.sfo").string(),
+         "The specified upgrade file is not a UHF radio firmware file: its size is not a multiple of 132 bytes. "
+         "Please reselect and try again."},
     };
     for (const Case& c : cases) {
         const char* message = CheckUhfUpgradeFile(c.path.c_str());

@@ -381,6 +381,8 @@ TEST(SetCenterFrequency, RulesInOrder) {
         std::string message;
     } cases[] = {
         {"450.0", kPeripheralGsm, {403, 430, 430, 473}, false, "Receiver does not contain an Internal UHF radio!"},
+        {"450.0\r\n1\r\n", kPeripheralUhf, {403, 430, 430, 473}, false,
+         "Frequency does not appear to be a valid number?"},
         {"450.003", kPeripheralUhf, {403, 430, 430, 473}, false,
          "New center frequency must be a multiple of 6250 hertz!"},
         {"450.003", kPeripheralUhf, {0, 0, 0, 0}, false, "New center frequency must be a multiple of 6250 hertz!"},

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QThread>
 
+#include <sys/stat.h>
+
 #include "DesktopFixture.h"
 #include "SimGsmModule.h"
 #include "SimUhfRadio.h"
@@ -140,26 +142,52 @@ private slots:
 
     void fileChecksAndQuestion_data() {
         QTest::addColumn<QString>("preset");
-        QTest::addColumn<QString>("file");  // created unless it starts with '-'
+        // Created unless it starts with '-'; a folder when it ends with '/',
+        // a pipe when it starts with '|'.
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("radio.SFO") << "uhf" << "radio.SFO" << kUhfQuestion;
-        QTest::newRow("radio.Sfo") << "uhf" << "radio.Sfo" << "You must select a valid UHF upgrade file.";
-        QTest::newRow("folder fw.sfo") << "uhf" << "fw.sfo/radio.bin" << kUhfQuestion;
-        QTest::newRow("missing") << "uhf" << "-radio.sfo" << kMissing;
-        QTest::newRow("TC65 with its applet") << "gsm" << "SiemensBridge.jar" << kGsmQuestion;
+        QTest::addColumn<int>("size");
+        QTest::newRow("radio.SFO") << "uhf" << "radio.SFO" << kUhfQuestion << 0;
+        QTest::newRow("folder radio.sfo")
+            << "uhf" << "radio.sfo/"
+            << "The specified upgrade file is a folder, not a file. Please reselect and try again." << 0;
+        QTest::newRow("pipe, not waited on") << "gsm-nokia" << "|NokiaBridge.jar"
+                                             << "The specified upgrade file is not a regular file (a pipe or a "
+                                                "device?). Please reselect and try again." << 0;
+        QTest::newRow("UHF file of no whole message")
+            << "uhf" << "radio.sfo"
+            << "The specified upgrade file is not a UHF radio firmware file: its size is not a multiple of 132 "
+               "bytes. Please reselect and try again."
+            << 100;
+        QTest::newRow("radio.Sfo") << "uhf" << "radio.Sfo" << "You must select a valid UHF upgrade file." << 0;
+        QTest::newRow("folder fw.sfo") << "uhf" << "fw.sfo/radio.bin" << kUhfQuestion << 0;
+        QTest::newRow("missing") << "uhf" << "-radio.sfo" << kMissing << 0;
+        QTest::newRow("TC65 with its applet") << "gsm" << "SiemensBridge.jar" << kGsmQuestion << 0;
         QTest::newRow("TC65 with the other applet")
             << "gsm" << "NokiaBridge.jar"
             << "Your GSM module appears to contain a Siemens module, but you are attempting to upgrade it with the "
-               "wrong midlet. Please Select a SiemensBridge.jar midlet.";
-        QTest::newRow("other module") << "gsm-nokia" << "NokiaBridge.jar" << kGsmQuestion;
+               "wrong midlet. Please Select a SiemensBridge.jar midlet." << 0;
+        QTest::newRow("other module") << "gsm-nokia" << "NokiaBridge.jar" << kGsmQuestion << 0;
     }
     // Every refusal, and No at the question, leave the page idle with nothing sent.
     void fileChecksAndQuestion() {
         QFETCH(QString, preset);
         QFETCH(QString, file);
         QFETCH(QString, shown);
+        QFETCH(int, size);
         UpgradeFixture f(preset.toStdString());
-        const QString path = file.startsWith('-') ? f.dir.filePath(file.mid(1)) : f.File(file, Pattern(264));
+        QString path;
+        if (file.startsWith('-')) {
+            path = f.dir.filePath(file.mid(1));
+        } else if (file.endsWith('/')) {
+            path = f.dir.filePath(file.chopped(1));
+            QVERIFY(QDir().mkpath(path));
+        } else if (file.startsWith('|')) {
+            path = f.dir.filePath(file.mid(1));
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            path = f.File(file, Pattern(size ? size : 264));
+        }
         f.answers = {MessageAnswer::No};
         const size_t writes = f.Writes();
         f.Start(path);
@@ -193,10 +221,7 @@ private slots:
         QTest::newRow("UHF lost ACK") << "uhf" << "radio.sfo" << 132 * 20 << Trouble::LostAck << kFailure << "Failure"
                                       << "" << "Finished. Not Successful.";
         QTest::newRow("UHF file vanishes") << "uhf" << "radio.sfo" << 132 * 20 << Trouble::FileVanishes << kFailure
-                                           << "Failure" << "could not be opened" << "Finished. Not Successful.";
-        QTest::newRow("UHF file of no whole message")
-            << "uhf" << "radio.sfo" << 100 << Trouble::None << kFailure << "Failure"
-            << "its size (100 bytes) is not a multiple" << "Finished. Not Successful.";
+                                           << "Failure" << "does not seem to exist" << "Finished. Not Successful.";
         QTest::newRow("GSM") << "gsm" << "SiemensBridge.jar" << 600 << Trouble::None << kSuccess << "Success" << ""
                              << "Finished.";
         QTest::newRow("GSM no success after commit") << "gsm" << "SiemensBridge.jar" << 600 << Trouble::NoSuccess
@@ -205,7 +230,7 @@ private slots:
                                               << kFailure << "Failure" << "too many resends"
                                               << "Finished. Not Successful.";
         QTest::newRow("GSM file vanishes") << "gsm-nokia" << "NokiaBridge.jar" << 600 << Trouble::FileVanishes
-                                           << kFailure << "Failure" << "could not be opened"
+                                           << kFailure << "Failure" << "does not seem to exist"
                                            << "Finished. Not Successful.";
     }
     void upgradeToItsEnd() {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "GsmUpgrade.h"
@@ -258,7 +259,7 @@ TEST(GsmUpgrade, AfterTheCommit) {
 }
 
 TEST(GsmUpgrade, EndsEarly) {
-    enum class File { Missing, Written, Folder };
+    enum class File { Missing, Written, Folder, Pipe };
     struct Case {
         const char* name;
         File file;
@@ -268,9 +269,14 @@ TEST(GsmUpgrade, EndsEarly) {
         size_t commandsSent;
         std::string reason;  // %s: the path
     } cases[] = {
-        {"missing file", File::Missing, 0, kPeripheralGsm, false, 0, "The applet file %s could not be opened."},
-        {"empty file", File::Written, 0, kPeripheralGsm, false, 0, "The applet file %s is empty."},
-        {"a folder", File::Folder, 0, kPeripheralGsm, false, 0, "%s is a folder, not an applet file."},
+        {"missing file", File::Missing, 0, kPeripheralGsm, false, 0,
+         "The specified upgrade file does not seem to exist. Please reselect and try again."},
+        {"empty file", File::Written, 0, kPeripheralGsm, false, 0,
+         "The specified upgrade file is empty. Please reselect and try again."},
+        {"a folder", File::Folder, 0, kPeripheralGsm, false, 0,
+         "The specified upgrade file is a folder, not a file. Please reselect and try again."},
+        {"a pipe, never opened to wait for a writer", File::Pipe, 0, kPeripheralGsm, false, 0,
+         "The specified upgrade file is not a regular file (a pipe or a device?). Please reselect and try again."},
         {"no radio known", File::Written, 300, kPeripheralNone, false, 0,
          "The receiver's bridge to the GSM module could not be opened: no radio is known on its AUX port. Please "
          "reconnect and try again."},
@@ -284,6 +290,9 @@ TEST(GsmUpgrade, EndsEarly) {
         const std::string path = c.file == File::Written ? dir.Write("NokiaBridge.jar", Pattern(c.size))
                                                          : (dir.path / "NokiaBridge.jar").string();
         if (c.file == File::Folder) fs::create_directory(path);
+        if (c.file == File::Pipe) {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        }
         if (c.portFails) b.link.FailOpen("COM1");
         const size_t before = b.LineCount();
         EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str())) << c.name;

@@ -15,6 +15,7 @@
 #include "SimBench.h"
 #include "SimUhfRadio.h"
 #include "UhfUpgrade.h"
+#include "UpgradeFile.h"
 
 using namespace qvr;
 using qvr::test::SimBench;
@@ -270,8 +271,10 @@ TEST(UhfUpgrade, FilesRefusedBeforeAnythingIsSent) {
          "The upgrade file is not a UHF radio firmware file: its size (100 bytes) is not a multiple of 132 bytes.",
          "has 100 bytes, not a multiple of 132. Refused, nothing sent."},
         {"one byte over", true, 132 * 3 + 1, "its size (397 bytes) is not a multiple of 132 bytes.", "has 397 bytes"},
-        {"empty", true, 0, "is empty or cannot be read.", "is empty or cannot be read."},
-        {"missing", false, 0, "could not be opened.", "Cannot open the UHF upgrade file"},
+        {"empty", true, 0, "The specified upgrade file is empty.", "Cannot use the UHF upgrade file"},
+        {"larger than a radio image can be", true, kMaxUhfUpgradeFileBytes + 132, "larger than 1 MB",
+         "Cannot use the UHF upgrade file"},
+        {"missing", false, 0, "does not seem to exist", "Cannot use the UHF upgrade file"},
     };
     for (const Case& c : cases) {
         UpgradeBench b;
@@ -317,6 +320,42 @@ TEST(UhfUpgrade, EndsEarlyWithoutLoaderOrAcknowledgedStart) {
         EXPECT_EQ(b.engine.FailureReason(), c.reason) << c.name;
         EXPECT_EQ(b.trace.Contains("Error kicking off upgrade. Returning prematurely."), c.kickOffTrace) << c.name;
         EXPECT_EQ(b.WritesOfSize(134), 0) << c.name;
+    }
+}
+
+// The programming window (Ctrl+C is held off in it): from before the first
+// erase message until the engine returns, after the end message.
+struct Transition {
+    bool programming;
+    int erasesSent, endsSent;
+    bool operator==(const Transition&) const = default;
+};
+std::vector<Transition> g_transitions;
+UpgradeBench* g_watched = nullptr;
+void NoteProgramming(bool programming) {
+    g_transitions.push_back({programming, g_watched->WritesOfSize(4), g_watched->WritesOfSize(6)});
+}
+
+TEST(UhfUpgrade, ProgrammingWindowFromTheFirstEraseToTheEnd) {
+    struct Case {
+        const char* name;
+        sim::UhfRadioConfig radio;
+        std::vector<Transition> transitions;
+    } cases[] = {
+        {"whole upgrade", {}, {{true, 0, 0}, {false, 17, 1}}},
+        {"an acknowledgement lost", Loader(sim::LoaderFault::LostAck, 3), {{true, 0, 0}, {false, 17, 1}}},
+        {"loader never acknowledges: nothing erased", Loader(sim::LoaderFault::Mute), {}},
+    };
+    for (const Case& c : cases) {
+        UpgradeBench b(c.radio);
+        b.ma.Peripheral().kind = kPeripheralUhf;
+        g_transitions.clear();
+        g_watched = &b;
+        b.progress.SetProgrammingObserver(&NoteProgramming);
+        b.Run(Image(264));
+        EXPECT_EQ(g_transitions, c.transitions) << c.name;
+        EXPECT_EQ(b.progress.Snapshot().programming, 0) << c.name;
+        g_watched = nullptr;
     }
 }
 

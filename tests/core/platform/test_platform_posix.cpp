@@ -294,6 +294,28 @@ TEST_F(SerialDeviceOverPty, OpenIsExclusiveUntilClosed)
     EXPECT_FALSE(device->Open(pty.SlavePath()));
 }
 
+int CountOpenDescriptors();
+
+// What a Ctrl+C handler calls before the program exits: the tty leaves
+// exclusive mode and the descriptor is closed, so another program (or user)
+// can open the port. (The device object is left with a closed descriptor:
+// the program ends right after.)
+TEST_F(SerialDeviceOverPty, InterruptReleaseClearsExclusiveModeAndCloses)
+{
+    const int probe = ::open(pty.SlavePath(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0)
+        GTEST_SKIP() << "only root may open a tty in exclusive mode";
+    int exclusive = -1;
+    ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+    ASSERT_EQ(exclusive, 1);
+    const int before = CountOpenDescriptors();
+    ReleaseSerialDevicesOnInterrupt();
+    ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    EXPECT_EQ(CountOpenDescriptors(), before - 1);
+    ::close(probe);
+}
+
 int CountOpenDescriptors()
 {
     DIR* dir = ::opendir("/proc/self/fd");

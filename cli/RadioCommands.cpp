@@ -130,15 +130,33 @@ int CommandGsmMrs(Context& c) {
 
 int CommandGsmAt(Context& c) {
     if (c.options.args.size() != 1) return Usage(c, "gsm-at needs one AT command (quote it)");
+    const std::string& typed = c.options.args[0];
+    // What the dialog refuses is refused before the 40-second connect.
+    if (!AtCommandAllowed(typed.c_str())) {
+        c.error = "ATZ, ATF, and ATW commands not allowed in tool.";
+        return kExitFailed;
+    }
+    if (typed.size() > MAReceiver::kMaxAtCommandLength) {
+        c.error = "the AT command is longer than " + std::to_string(MAReceiver::kMaxAtCommandLength) +
+                  " characters and cannot be sent";
+        return kExitFailed;
+    }
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
     char command[1024 + 2];
-    std::snprintf(command, sizeof command, "%s", c.options.args[0].c_str());
+    std::snprintf(command, sizeof command, "%s", typed.c_str());
     char result[2048];
-    RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
+    const AtTestResult outcome = RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
     if (c.options.json) c.json.Member("command", command).Member("result", result);
     else std::printf("%s%s", command, result);
-    return kExitOk;
+    switch (outcome) {
+    case AtTestResult::Answered: return kExitOk;
+    case AtTestResult::NotAnswered: c.error = "the GSM module did not answer"; break;
+    case AtTestResult::LinkLost: break;  // said by the caller
+    case AtTestResult::Refused:
+    case AtTestResult::TooLong: c.error = "the AT command was not sent"; break;
+    }
+    return kExitFailed;
 }
 
 int CommandGsmTcp(Context& c) {

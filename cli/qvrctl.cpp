@@ -68,6 +68,12 @@ const Command kCommands[] = {
 
 int Finish(Context& c, int status) {
     c.op.EndProgress();
+    // Whatever the command made of it, an operation during which the
+    // receiver stopped answering has failed, and this is why.
+    if (c.receiver && c.receiver->LinkLost()) {
+        status = kExitFailed;
+        c.error = kLinkLostReason;
+    }
     if (status != kExitOk && !c.error.empty() && !c.options.json) std::fprintf(stderr, "qvrctl: %s\n", c.error.c_str());
     if (c.options.json) {
         c.json.MemberBool("ok", status == kExitOk);
@@ -116,6 +122,8 @@ bool ParseInt(const std::string& text, long long* value) {
     *value = v;
     return true;
 }
+
+const char* const kLinkLostReason = "the receiver stopped answering";
 
 bool ConnectReceiver(Context& c) {
     const ConnectResult result = ConnectAndRefresh(*c.receiver, c.options.port.c_str(), c.record, &c.op);

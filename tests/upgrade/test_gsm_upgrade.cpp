@@ -275,7 +275,9 @@ TEST(GsmUpgrade, EndsEarly) {
          "The receiver's bridge to the GSM module could not be opened: no radio is known on its AUX port. Please "
          "reconnect and try again."},
         {"port cannot be opened", File::Written, 300, kPeripheralGsm, true, 6,
-         "The serial port COM1 could not be opened at 115200 baud for the upgrade."},
+         "The serial port COM1 could not be used at 115200 baud for the upgrade. The receiver is left bridged to "
+         "the module, which still has its old applet: switch the receiver off and on again, then run the upgrade "
+         "again."},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -327,7 +327,10 @@ TEST(UhfUpgrade, PortThatCannotBeOpenedEndsTheUpgrade) {
     UhfUpgradeEngine engine(b.ma, b.progress, &failing, &b.link.Clock(), &b.trace);
     TempFile file(Image(264));
     EXPECT_FALSE(engine.StartUhfUpgrade(file.path.c_str()));
-    EXPECT_STREQ(engine.FailureReason(), "The serial port COM1 could not be opened for the upgrade.");
+    EXPECT_STREQ(engine.FailureReason(),
+                 "The serial port COM1 could not be opened for the upgrade (another program may have taken it). The "
+                 "radio is waiting in its flash loader and has not been erased: switch the receiver off and on "
+                 "again to restart the radio with its old firmware, then run the upgrade again.");
     EXPECT_TRUE(b.trace.Contains("Cannot open COM1 for the flash loader. LastError = 5"));
     const UpgradeProgressRecord r = b.progress.Snapshot();
     EXPECT_EQ(r.engineEnded, 1);

@@ -90,6 +90,11 @@ int CComPort::Write(const uint8_t* bytes, int count) {
     return static_cast<int>(written);
 }
 
+bool CComPort::CheckLink() {
+    if (!m_linkLost && m_device->IsOpen() && m_device->HasGone()) LoseLink("device check");
+    return !m_linkLost;
+}
+
 void CComPort::LoseLink(const char* operation) {
     // Said once: every later read and write fails silently until the next connect.
     if (!m_linkLost)

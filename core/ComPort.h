@@ -71,6 +71,9 @@ public:
     // device, so no wait spins on a dead port; callers end their waits when
     // they see it. Cleared only by ClearLinkLost (a new connect).
     bool LinkLost() const { return m_linkLost; }
+    // Asks the open device, without reading, whether it has gone; true
+    // while the link stands.
+    bool CheckLink();
     void ClearLinkLost() { m_linkLost = false; }
 
     int BufferedCount() const { return m_bufferedCount; }

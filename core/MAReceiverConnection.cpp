@@ -92,8 +92,16 @@ void MAReceiver::Disconnect() { m_port.Close(); }
 
 void MAReceiver::Pause(uint32_t ms) {
     // The pauses pace the receiver and the radio; with the link gone nobody
-    // is paced, and the operation runs through to its failure at once.
-    if (!LinkLost()) Clock().Sleep(ms);
+    // is paced, and the operation runs through to its failure at once. A
+    // long pause asks the port every quarter second whether it is still
+    // there.
+    constexpr uint32_t kSliceMs = 250;
+    while (ms > 0 && !LinkLost()) {
+        const uint32_t slice = ms < kSliceMs ? ms : kSliceMs;
+        Clock().Sleep(slice);
+        ms -= slice;
+        m_port.CheckLink();
+    }
 }
 
 void MAReceiver::GetPortName(char* destination, size_t destinationSize) const {

@@ -67,6 +67,7 @@ public:
         if (states.empty() || states.back() != r.state) states.push_back(r.state);
         return m_inner.Write(s, n, w);
     }
+    bool HasGone() override { return m_inner.HasGone(); }
     int LastError() const override { return m_inner.LastError(); }
     std::vector<int> percents, states;
 

@@ -470,3 +470,45 @@ TEST(SimDebugFile, UnlogallStopsTheStream) {
     EXPECT_LE(debugFile.BlocksSent().size(), 7u) << "at most two frames queued when the stream stops";
     EXPECT_LT(debugFile.LastBlockEnd(), sim::Ms(8000));
 }
+
+TEST(DebugFile, ThePreviousFileIsReplacedOnlyByAWholeDownload) {
+    enum class Ending { Whole, LastBlockLost, CablePulled, WriteRefused };
+    struct Case {
+        Ending ending;
+        bool ok;
+    } cases[] = {
+        {Ending::Whole, true},
+        {Ending::LastBlockLost, false},
+        {Ending::CablePulled, false},
+        {Ending::WriteRefused, false},
+    };
+    const std::vector<uint8_t> previous = sim::SimDebugFile::Pattern(7000, 3);
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(20 * 1024);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ending));
+        TempDir dir;
+        const std::string path = dir.File("debug.bin");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(previous.data()),
+                                                    static_cast<std::streamsize>(previous.size()));
+        Rig rig;
+        ASSERT_TRUE(rig.connected);
+        rig.debugFile.SetContent(content);
+        if (c.ending == Ending::LastBlockLost) rig.debugFile.InjectFault(DebugStreamFault::LastBlockLost);
+        // About a third of the way through the transfer at 115200 baud.
+        if (c.ending == Ending::CablePulled) rig.link.VanishAt(rig.link.Virtual().Now() + sim::Ms(5000));
+        // A folder in the temporary file's place: it cannot be written.
+        if (c.ending == Ending::WriteRefused) std::filesystem::create_directory(path + ".part");
+        const sim::SimTime before = rig.link.Virtual().Now();
+        EXPECT_EQ(rig.ma.DownloadDebugFile(path.c_str(), nullptr), c.ok);
+        EXPECT_TRUE(ReadWholeFile(path) == (c.ok ? content : previous)) << "byte for byte";
+        if (c.ending != Ending::WriteRefused) {
+            EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+        }
+        EXPECT_STREQ(rig.ma.DownloadTempPath(), "");
+        if (c.ending == Ending::CablePulled) {
+            EXPECT_TRUE(rig.ma.LinkLost());
+            EXPECT_LE(rig.link.Virtual().Now() - before, sim::Ms(5000 + 1000)) << "ended at once";
+            EXPECT_LE(rig.link.CallsSinceVanished(), 2);
+        }
+    }
+}

@@ -448,3 +448,29 @@ TEST(DirectLink, WaitForTypeAndTheBuffer) {
         EXPECT_EQ(b.engine.Buffered(), 0u);
     }
 }
+
+TEST(GsmUpgrade, ReceiverThatVanishesEndsTheUpgradeAtOnce) {
+    TempDir dir;
+    const std::string path = dir.Write("NokiaBridge.jar", Pattern(20000));
+    sim::SimTime whole = 0;
+    {
+        UpgradeBench b;
+        const sim::SimTime start = b.link.Virtual().Now();
+        ASSERT_TRUE(b.engine->StartGsmUpgrade(path.c_str()));
+        whole = b.link.Virtual().Now() - start;
+    }
+    for (int percent : {40, 70, 95}) {  // sending pieces, sending pieces, waiting for the success
+        SCOPED_TRACE(percent);
+        UpgradeBench b;
+        const sim::SimTime pulled = b.link.Virtual().Now() + whole * percent / 100;
+        b.link.VanishAt(pulled);
+        EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str()));
+        EXPECT_TRUE(b.engine->LinkLost());
+        EXPECT_LE(b.link.Virtual().Now() - pulled, sim::Ms(5000));
+        EXPECT_LE(b.link.CallsSinceVanished(), 2);
+        EXPECT_NE(std::string(b.engine->FailureReason()).find("The receiver stopped answering"), std::string::npos)
+            << b.engine->FailureReason();
+        EXPECT_TRUE(b.op.messages.empty()) << "no outcome message for an upgrade that did not end";
+        EXPECT_EQ(b.closes, 0);
+    }
+}

@@ -31,6 +31,9 @@ struct Context {
     std::string error;  // why the command failed, for --json and stderr
 };
 
+// Why an operation failed when the port stopped working under it.
+extern const char* const kLinkLostReason;
+
 // A usage error naming the bad argument; returns kExitUsage.
 int Usage(Context& c, const std::string& problem);
 // Connects on the port and runs the full refresh, as the Connection page

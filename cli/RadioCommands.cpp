@@ -184,12 +184,19 @@ int CommandGsmAt(Context& c) {
     if (!ConnectReceiver(c)) return kExitFailed;
     if (!NeedPeripheral(c, kPeripheralGsm, "GSM module")) return kExitFailed;
     char command[1024 + 2];
-    std::snprintf(command, sizeof command, "%s", c.options.args[0].c_str());
+    std::snprintf(command, sizeof command, "%s", at.c_str());
     char result[2048];
-    RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
+    const AtTestResult outcome = RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
     if (c.options.json) c.json.Member("command", command).Member("result", result);
     else std::printf("%s%s", Printable(c.options.args[0]).c_str(), result);
-    return kExitOk;
+    switch (outcome) {
+    case AtTestResult::Answered: return kExitOk;
+    case AtTestResult::NotAnswered: c.error = "the GSM module did not answer"; break;
+    case AtTestResult::LinkLost: break;  // said by the caller
+    case AtTestResult::Refused:
+    case AtTestResult::TooLong: c.error = "the AT command was not sent"; break;
+    }
+    return kExitFailed;
 }
 
 int CommandGsmTcp(Context& c) {

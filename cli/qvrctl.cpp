@@ -70,6 +70,12 @@ const Command kCommands[] = {
 
 int Finish(Context& c, int status) {
     c.op.EndProgress();
+    // Whatever the command made of it, an operation during which the
+    // receiver stopped answering has failed, and this is why.
+    if (c.receiver && c.receiver->LinkLost()) {
+        status = kExitFailed;
+        c.error = kLinkLostReason;
+    }
     if (status != kExitOk && !c.error.empty() && !c.options.json)
         std::fprintf(stderr, "qvrctl: %s\n", Printable(c.error).c_str());
     if (c.options.json) {
@@ -176,6 +182,7 @@ std::string Printable(const std::string& text, bool keepLineEnds) {
     }
     return out;
 }
+const char* const kLinkLostReason = "the receiver stopped answering";
 
 bool ConnectReceiver(Context& c) {
     const ConnectResult result = ConnectAndRefresh(*c.receiver, c.options.port.c_str(), c.record, &c.op);

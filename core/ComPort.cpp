@@ -62,11 +62,13 @@ int CComPort::UpdateReadBuffer() {
         TraceF(m_trace, "Error in 'CComPort::UpdateReadBuffer'. ReadBufferFull.");
         return 0;
     }
+    if (m_linkLost) return 0;
     size_t received = 0;
     const size_t room = static_cast<size_t>(kReceiveBufferSize - m_bufferedCount);
     if (!m_device->Read(m_receiveBuffer + m_bufferedCount, room, kReadTimeoutMs, &received)) {
         TraceF(m_trace, "Error in 'CComPort::UpdateReadBuffer'. ReadFile Error. Last Error: %d",
                m_device->LastError());
+        LoseLink("read");
         return 0;
     }
     if (received > room) received = room;  // a device must never report more than asked
@@ -79,13 +81,27 @@ int CComPort::Write(const uint8_t* bytes, int count) {
         TraceF(m_trace, "Error in 'CComPort::Write'. Invalid Handle.");
         return 0;
     }
+    if (m_linkLost) return 0;
     size_t written = 0;
     if (count < 0) count = 0;
     if (!m_device->Write(bytes, static_cast<size_t>(count), &written)) {
         TraceF(m_trace, "Error in 'CComPort::Write'. WriteFile Error. Last Error: %d", m_device->LastError());
+        LoseLink("write");
         return 0;
     }
     return static_cast<int>(written);
+}
+
+bool CComPort::CheckLink() {
+    if (!m_linkLost && m_device->IsOpen() && m_device->HasGone()) LoseLink("device check");
+    return !m_linkLost;
+}
+
+void CComPort::LoseLink(const char* operation) {
+    // Said once: every later read and write fails silently until the next connect.
+    if (!m_linkLost)
+        TraceF(m_trace, "CComPort - the %s failed: the link is lost; no further reads or writes.", operation);
+    m_linkLost = true;
 }
 
 int CComPort::Read(uint8_t* destination, int maxCount, int startIndex, bool consume) {

@@ -65,6 +65,17 @@ public:
     // Port sort key: sum of position x character code (as a signed byte).
     static int PortSortKey(const char* name);
 
+    // True once a read or a write on the open port has failed: the device
+    // has gone (unplugged, the receiver's end hung up) or stopped taking
+    // data. From then on reads and writes fail at once without touching the
+    // device, so no wait spins on a dead port; callers end their waits when
+    // they see it. Cleared only by ClearLinkLost (a new connect).
+    bool LinkLost() const { return m_linkLost; }
+    // Asks the open device, without reading, whether it has gone; true
+    // while the link stands.
+    bool CheckLink();
+    void ClearLinkLost() { m_linkLost = false; }
+
     int BufferedCount() const { return m_bufferedCount; }
     const uint8_t* Buffer() const { return m_receiveBuffer; }
     int BaudRate() const { return m_baudRate; }
@@ -83,6 +94,7 @@ public:
 
 private:
     static void AddEnumeratedPort(void* context, const char* name);
+    void LoseLink(const char* operation);
 
     char m_portNames[kMaxPorts][kPortNameSize] = {};
     int m_portCount = 0;
@@ -92,6 +104,7 @@ private:
     char m_lastOpenedName[128] = {};
     int m_enumerated = 0;  // entries stored by the enumeration under way
     int m_openError = 0;
+    bool m_linkLost = false;
 
     Variant m_variant;
     IClock* m_clock;

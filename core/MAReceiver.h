@@ -43,6 +43,12 @@ public:
     void GetPortName(char (&destination)[N]) const { GetPortName(destination, N); }
     bool SendCommand(const char* text);
     bool ChangeBaudRate(int rate);
+    // The receiver stopped answering: the port failed since the last
+    // connect (unplugged, powered off, the other end hung up). Operations
+    // then end at once and report failure; see CComPort::LinkLost.
+    bool LinkLost() const { return m_port.LinkLost(); }
+    // A protocol pause; none once the link is lost.
+    void Pause(uint32_t ms);
 
     // --- binary log reader
     bool ReadLog(uint32_t timeoutMs);
@@ -101,7 +107,15 @@ public:
     // --- debug log file (MAReceiverDebugFile.cpp)
     void SetDebugFileEnabled(bool enable);
     bool DeleteDebugFile();
+    // The blocks are written to PATH + kDownloadTempSuffix, which replaces
+    // PATH only when the whole file is there; a failed download removes it
+    // and leaves PATH as it was.
     bool DownloadDebugFile(const char* path, IProgressSink* progress);
+    static constexpr const char* kDownloadTempSuffix = ".part";
+    static constexpr size_t kMaxPathSize = 4096;
+    // The temporary file of the download under way ("" when none), for a
+    // front end that must remove it when the program is stopped midway.
+    const char* DownloadTempPath() const { return m_downloadTempPath; }
 
     // --- data refresh (MAReceiverRefresh.cpp)
     // Reads everything the pages show, finds the radio and fills the record.
@@ -286,6 +300,7 @@ private:
     ReceiverInfo m_receiverInfo = {};
     uint8_t m_radioRemovalConfirmed = 0;
     uint8_t m_extLevels[kExtLevelsSize] = {};
+    char m_downloadTempPath[kMaxPathSize] = {};
 
     // --- GSM module helpers (MAReceiverGsm*.cpp)
     // Purges nothing: sends the request and collects its reply (NUL added

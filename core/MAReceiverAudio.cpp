@@ -28,7 +28,7 @@ bool MAReceiver::UpdateAudioInfo() {
     m_port.Purge();
     SendCommand("log audiocfgdefb\r\n");
     if (!ReadLog(m_profile.audioTimeoutMs)) {
-        Tell("Could not call 'audiocfgdef'?", MessageIcon::Exclamation);
+        if (!LinkLost()) Tell("Could not call 'audiocfgdef'?", MessageIcon::Exclamation);
         return false;
     }
     if (GetLogMessageId() != logid::AudioConfigDefaults) return false;

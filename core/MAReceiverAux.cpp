@@ -52,13 +52,16 @@ void MAReceiver::AuxExchange(char* request, size_t requestSize, char* reply, siz
     SendCommand("appcontrol USERGPIO 1 1\r\n");
     SendCommand("com aux 9600\r\n");
     m_port.Purge();
-    Clock().Sleep(3000);
+    Pause(3000);
     SendCommand(line);
 
     std::memset(reply, 0, replySize);
-    Clock().Sleep(4000);
+    Pause(4000);
     size_t collected = 0;
-    while (ReadLog(0)) {
+    // What is waiting is taken; a device that keeps talking does not keep
+    // the collection going for more than 10 s.
+    const uint32_t start = Clock().GetTickCount();
+    while (Clock().GetTickCount() - start < 10000 && ReadLog(0)) {
         if (GetLogMessageId() != logid::PassAux) continue;  // not ours: read on
         const uint8_t* body = LogBody();
         size_t n = ReadLe32(body);

@@ -25,6 +25,7 @@ bool MAReceiver::Connect(const char* pcPortName) {
 
 bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
     m_port.Close();
+    m_port.ClearLinkLost();
     std::snprintf(m_pcPortName, sizeof m_pcPortName, "%s", pcPortName);
 
     // The controller's fast internal link starts the search at a higher rate.
@@ -35,7 +36,7 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
             TraceF(Trace(), "Failed to open COM port. Already open.");
             return false;
         }
-        Clock().Sleep(2000);
+        Pause(2000);
         // Sent blind at a rate that may be wrong: whichever reaches the
         // receiver puts its ports in command mode and stops all logs.
         SendCommand("interfacemode COM1 VESTRAL VESTRAL OFF\r\n");
@@ -47,6 +48,12 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
         SendCommand("log versionb\r\n");
         found = WaitForAnyLog(2000);
         if (!found) m_port.Close();
+        if (LinkLost()) {
+            // Unplugged during the search: no other rate can find it.
+            TraceF(Trace(), "The port stopped working while looking for the receiver.");
+            m_port.Close();
+            return false;
+        }
     }
     if (!found) {
         TraceF(Trace(), "Did not find reciever at any baud rate.");
@@ -63,6 +70,7 @@ bool MAReceiver::WaitForAnyLog(uint32_t timeoutMs) {
     uint32_t remaining = timeoutMs;
     for (;;) {
         if (ReadLog(remaining)) return true;
+        if (LinkLost()) return false;
         const uint32_t elapsed = Clock().GetTickCount() - start;
         if (elapsed >= timeoutMs) return false;
         remaining = timeoutMs - elapsed;
@@ -72,7 +80,7 @@ bool MAReceiver::WaitForAnyLog(uint32_t timeoutMs) {
 bool MAReceiver::LearnReceiverPort() {
     // The ASCII version log names the receiver port that produced it.
     SendCommand("log versiona\r\n");
-    Clock().Sleep(500);
+    Pause(500);
     m_port.UpdateReadBuffer();
     char text[1025];
     const int n = m_port.Read(reinterpret_cast<uint8_t*>(text), 1024, 0, true);
@@ -91,6 +99,19 @@ bool MAReceiver::LearnReceiverPort() {
 void MAReceiver::Disconnect() { m_port.Close(); }
 
 bool MAReceiver::PortNameFits(const char* name) { return name && std::strlen(name) < kPortNameSize; }
+void MAReceiver::Pause(uint32_t ms) {
+    // The pauses pace the receiver and the radio; with the link gone nobody
+    // is paced, and the operation runs through to its failure at once. A
+    // long pause asks the port every quarter second whether it is still
+    // there.
+    constexpr uint32_t kSliceMs = 250;
+    while (ms > 0 && !LinkLost()) {
+        const uint32_t slice = ms < kSliceMs ? ms : kSliceMs;
+        Clock().Sleep(slice);
+        ms -= slice;
+        m_port.CheckLink();
+    }
+}
 
 void MAReceiver::GetPortName(char* destination, size_t destinationSize) const {
     if (destinationSize == 0) return;
@@ -100,7 +121,7 @@ void MAReceiver::GetPortName(char* destination, size_t destinationSize) const {
 bool MAReceiver::SendCommand(const char* text) {
     const int length = static_cast<int>(std::strlen(text));
     const int written = m_port.Write(reinterpret_cast<const uint8_t*>(text), length);
-    Clock().Sleep(kCommandPauseMs);
+    Pause(kCommandPauseMs);
     return written >= length;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "MAReceiver.h"
+#include "platform/Files.h"
 
 #if !defined(_WIN32)
 #include <sys/types.h>
@@ -71,7 +72,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     };
 
     m_port.Purge();
-    Clock().Sleep(1000);
+    Pause(1000);
     m_port.Purge();
     SendCommand("dbglogfile close\r\n");
     SendCommand("currentfile debuglog.bin all\r\n");
@@ -93,11 +94,29 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     const uint32_t blocks = fileSize / kBlockSize + (fileSize % kBlockSize != 0 ? 1 : 0);
     if (progress) progress->SetRange(0, ProgressValue(blocks, blocks));
 
-    std::FILE* file = path ? std::fopen(path, "w+b") : nullptr;
+    // A file (or a name not taken yet) gets the blocks in a temporary file
+    // beside it, which takes its place only once the whole file is there: a
+    // failed download leaves the previous file as it was and nothing half
+    // written. Anything else (a device, a pipe, a symbolic link) is written
+    // in place: there is no file of ours to keep or to replace.
+    std::FILE* file = nullptr;
+    m_downloadTempPath[0] = '\0';
+    const bool viaTemporary = path && GetPathKind(path) != PathKind::Other;
+    if (path && !viaTemporary) {
+        file = std::fopen(path, "w+b");
+    } else if (path && std::snprintf(m_downloadTempPath, sizeof m_downloadTempPath, "%s%s", path,
+                                     kDownloadTempSuffix) < static_cast<int>(sizeof m_downloadTempPath)) {
+        file = std::fopen(m_downloadTempPath, "w+b");
+    }
     if (!file) {
+        m_downloadTempPath[0] = '\0';
         restoreRecording();
         return false;
     }
+    const auto dropTemporary = [this] {
+        if (m_downloadTempPath[0] != '\0') std::remove(m_downloadTempPath);
+        m_downloadTempPath[0] = '\0';
+    };
     // Unbuffered: each block goes to the system at once, so a failed write
     // shows at that block (not at the close), and no buffer is allocated.
     std::setvbuf(file, nullptr, _IONBF, 0);
@@ -115,6 +134,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
         SendCommand("unlogall\r\n");
         restoreRecording();
         std::fclose(file);
+        dropTemporary();
         if (raiseRate) ChangeBaudRate(previousRate);
     };
 
@@ -164,6 +184,12 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
             if (progress && number % progressStep == 0) progress->SetPosition(ProgressValue(number, blocks));
         }
         if (whole >= blocks) break;
+        if (LinkLost()) {
+            TraceF(Trace(), "DownloadDebugFile - the receiver stopped answering after %u of %u blocks.",
+                   static_cast<unsigned>(whole), static_cast<unsigned>(blocks));
+            abandon();
+            return false;
+        }
         if (Clock().GetTickCount() - lastBlockAt > kBlockTimeoutMs) {
             abandon();
             showError("Timeout encountered.");
@@ -171,7 +197,19 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
         }
     }
 
-    std::fclose(file);
+    // A close that fails may have lost the last data.
+    const bool closed = std::fclose(file) == 0;
+    if (!closed || (viaTemporary && !ReplaceFile(m_downloadTempPath, path))) {
+        const int error = errno;
+        dropTemporary();
+        if (raiseRate) ChangeBaudRate(previousRate);
+        restoreRecording();
+        char text[160];
+        std::snprintf(text, sizeof text, "The downloaded file could not be saved as %.80s (error %d).", path, error);
+        showError(text);
+        return false;
+    }
+    m_downloadTempPath[0] = '\0';
     if (raiseRate) ChangeBaudRate(previousRate);
     restoreRecording();
     if (progress) progress->SetPosition(ProgressValue(blocks, blocks));

@@ -206,11 +206,11 @@ bool MAReceiver::DetectGsmModule(IStatusSink* status) {
     std::memset(&m_peripheral.bearer, 0, sizeof m_peripheral.bearer);
     gsm.registrationState = kRegistrationNotRead;
 
-    Clock().Sleep(kSettleBeforeDetectMs);
+    Pause(kSettleBeforeDetectMs);
     m_peripheral.kind = kPeripheralNone;
     // User output 1 low selects the applet, which talks at 115200 baud.
     SendCommand("appcontrol USERGPIO 1 0\r\n");
-    Clock().Sleep(kAfterUserOutputMs);
+    Pause(kAfterUserOutputMs);
     SendCommand("com aux 115200\r\n");
     m_port.Purge();
 
@@ -220,7 +220,7 @@ bool MAReceiver::DetectGsmModule(IStatusSink* status) {
         const char* name = m_receiverInfo.peripheralName;
         const size_t width = sizeof m_receiverInfo.peripheralName;
         if (!Contains(name, width, "Aplicom") && !Contains(name, width, "Siemens")) return false;
-        Clock().Sleep(kSecondTryPauseMs);
+        Pause(kSecondTryPauseMs);
         if (!QueryModuleInfo(&gsm)) {
             TraceF(Trace(), "DetectGsmModule - no module information on the second try.");
             return false;
@@ -233,7 +233,7 @@ bool MAReceiver::DetectGsmModule(IStatusSink* status) {
     QuerySignalLevel(gsm.signalLevel, sizeof gsm.signalLevel);
     ReadBearerSettings(&m_peripheral.bearer);
     ReadNtripSettings(&gsm.ntrip);
-    return true;
+    return !LinkLost();  // half read: not a module to show
 }
 
 const char* MAReceiver::TcpTestSiteProblem(const char* site) {

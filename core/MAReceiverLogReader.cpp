@@ -13,11 +13,11 @@ bool MAReceiver::ReadLog(uint32_t timeoutMs) {
     do {
         m_port.UpdateReadBuffer();
         syncAt = m_port.Find(0, kLogSync, 3);
-    } while (syncAt < 0 && Clock().GetTickCount() - start < timeoutMs);
+    } while (syncAt < 0 && !LinkLost() && Clock().GetTickCount() - start < timeoutMs);
 
     // Give the rest of the frame a moment to arrive.
     if (syncAt >= 0 && timeoutMs != 0) {
-        Clock().Sleep(200);
+        Pause(200);
         m_port.UpdateReadBuffer();
     }
     if (syncAt < 0) return false;

@@ -22,7 +22,7 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
     if (infoRead) *infoRead = false;
     SendCommand("unlogall\r\n");
     if (m_profile.extControlCommand) {
-        Clock().Sleep(m_profile.extControlPauseMs);
+        Pause(m_profile.extControlPauseMs);
         SendCommand(m_profile.extControlCommand);
     }
     out.SetStatusText("Retrieving receiver settings...");
@@ -39,6 +39,12 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
     }
     out.SetStatusText("Retrieving device settings...");
     UpdateDeviceInfo(&out);
+    // Whatever was read before the link was lost is incomplete (a radio
+    // half read, or none found because nothing answered any more).
+    if (LinkLost()) {
+        TraceF(Trace(), "The receiver stopped answering: Returning UpdateAllData false\r\n");
+        return false;
+    }
 
     if (m_profile.asksForSerialNumber && std::strlen(m_receiverInfo.serialNumber) != 11) {
         char entered[128] = {};
@@ -60,10 +66,18 @@ bool MAReceiver::UpdateAllData(ReceiverData& record, IStatusSink* status, bool* 
     TraceF(Trace(), "MAReceiver::UpdateAllData succeeded\r\n");
 
     if (m_receiverInfo.modelKind == kModelQVR4100MAX) WriteEnclosureModel("QVR4100 MAX");
+    if (LinkLost()) {
+        TraceF(Trace(), "The receiver stopped answering: Returning UpdateAllData false\r\n");
+        return false;
+    }
 
     if (m_peripheral.kind == kPeripheralGsm) {
         int state = QueryRegistration();
         if (state == 6) state = QueryRegistration();
+        if (LinkLost()) {
+            TraceF(Trace(), "The receiver stopped answering: Returning UpdateAllData false\r\n");
+            return false;
+        }
         m_peripheral.gsm.registrationState = state;
         record.peripheral.gsm.registrationState = state;
         if (state != 1 && state != 5 && state != 6)
@@ -98,6 +112,12 @@ bool MAReceiver::UpdateDeviceInfo(IStatusSink* status) {
         else
             found = DetectUhfRadio(&out) || DetectGsmModule(&out);
         if (found) undoPlaceholder = false;
+    }
+    // A search that ended because the receiver stopped answering found
+    // nothing about the radio: no dialog, nothing written.
+    if (LinkLost()) {
+        TraceF(Trace(), "UpdateDeviceInfo - the receiver stopped answering during the radio search.\r\n");
+        return true;
     }
     if (!lbx && !found) {
         if (m_receiverInfo.auxSettings[0] != '\0') {
@@ -176,10 +196,10 @@ bool MAReceiver::WritePeripheralPlaceholder(bool placeholder) {
     const char* const fields[7] = {e.text[0], e.text[1], e.text[2], e.text[3], e.text[4], e.text[5], e.text[6]};
     SendVersionInfo("userinfo", fields);
     SendCommand("log xcom1_28 versionb once\r\n");
-    Clock().Sleep(1000);
+    Pause(1000);
     if (placeholder) {
         SendCommand("comvout aux on\r\n");
-        Clock().Sleep(3000);
+        Pause(3000);
     }
     return true;
 }

@@ -281,9 +281,10 @@ bool MAReceiver::DetectUhfRadio(IStatusSink* status) {
     m_port.Purge();
     RadioExchange("SL@R?\r\n", 1000, &reply, &n);  // asked, the answer is not used
 
+    if (LinkLost()) return false;  // half read: not a radio to show
     if (busy) {
         SendCommand("comvout aux off\r\n");
-        Clock().Sleep(1000);
+        Pause(1000);
         SendCommand("comvout aux on\r\n");
         Tell(kBusyWarning, MessageIcon::Exclamation);
     }

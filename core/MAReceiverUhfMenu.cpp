@@ -15,6 +15,11 @@ constexpr const char* kCommandMode = "appcontrol USERGPIO 2 1\r\n";
 constexpr const char* kMenuMode = "appcontrol USERGPIO 2 0\r\n";
 constexpr uint8_t kEscape = 0x1B;
 constexpr const char* kEscapeKey = "\x1b";
+// A radio that keeps talking (menu pages repeated, noise on the AUX line)
+// must not keep the menu reads or the wait for the loader's greeting going
+// for ever: both end this long after they began, whatever still arrives.
+constexpr uint32_t kMenuReadLimitMs = 10000;
+constexpr uint32_t kLoaderGreetingLimitMs = 15000;
 
 // The first place at or after from where the pattern occurs in the first
 // length bytes of text, or -1. Bytes, not text: a NUL does not end it.
@@ -30,7 +35,8 @@ long FindBytes(const char* text, size_t length, size_t from, const char* pattern
 size_t MAReceiver::CollectMenuText(char (&text)[kUhfMenuTextSize + 1], uint32_t limitMs) {
     std::memset(text, 0, sizeof text);
     size_t length = 0;
-    while (ReadLog(limitMs)) {
+    const uint32_t start = Clock().GetTickCount();
+    while (Clock().GetTickCount() - start < kMenuReadLimitMs && ReadLog(limitMs)) {
         if (GetLogMessageId() != logid::PassAux || LogBodyLength() < 4) continue;
         size_t n = ReadLe32(LogBody());
         if (n > LogBodyLength() - 4) n = LogBodyLength() - 4;
@@ -47,7 +53,7 @@ bool MAReceiver::ReadFecSetting() {
     SendToRadio("7\r\n");
     char text[kUhfMenuTextSize + 1];
     std::memset(text, 0, sizeof text);
-    Clock().Sleep(1000);
+    Pause(1000);
     const size_t length = CollectMenuText(text, m_profile.fecMenuLogWaitMs);
 
     static constexpr const char* kMarker = "1) Error correction  ";
@@ -73,7 +79,7 @@ int MAReceiver::ReadChannelSpacing() {
     SendToRadio(&kEscape, 1);
     char text[kUhfMenuTextSize + 1];
     std::memset(text, 0, sizeof text);
-    Clock().Sleep(1000);
+    Pause(1000);
     const size_t length = CollectMenuText(text, 0);
     const long at = FindBytes(text, length, 0, "spacing ");
     int hertz = -1;
@@ -93,26 +99,26 @@ bool MAReceiver::ToggleFec() {
     SendCommand(kMenuMode);
     m_port.Purge();
     SendToRadio("7\r\n");
-    Clock().Sleep(500);
+    Pause(500);
     m_port.Purge();
     SendToRadio("1\r\n");
-    Clock().Sleep(500);
+    Pause(500);
     m_port.Purge();
     SendToRadio(&kEscape, 1);
-    Clock().Sleep(1000);
+    Pause(1000);
     // "e" leaves the menu and keeps the change; sent twice.
     char exitLine[kCommandSize];
     FormatSendHex(exitLine, "AUX", reinterpret_cast<const uint8_t*>("e"), 1);
     SendCommand(exitLine);
     SendCommand(exitLine);
-    Clock().Sleep(1000);
+    Pause(1000);
     m_port.Purge();
     SendCommand(kCommandMode);
-    Clock().Sleep(1000);
+    Pause(1000);
     SendCommand("comvout aux off\r\n");
-    Clock().Sleep(1000);
+    Pause(1000);
     SendCommand("comvout aux on\r\n");
-    Clock().Sleep(2000);
+    Pause(2000);
     return true;
 }
 
@@ -161,7 +167,7 @@ bool MAReceiver::SetCenterFrequency(const char* text, char* message, size_t mess
     m_port.Purge();
     auto key = [this](const char* keys) {
         SendCommand(keys);
-        Clock().Sleep(1000);
+        Pause(1000);
         m_port.Purge();
     };
     char line[kCommandSize];
@@ -176,7 +182,7 @@ bool MAReceiver::SetCenterFrequency(const char* text, char* message, size_t mess
         SendCommand(kLimitKeys[i]);
         std::snprintf(line, sizeof line, "%f\r\n", limits[i]);
         SendCommand(line);
-        Clock().Sleep(1000);
+        Pause(1000);
         m_port.Purge();
     }
     key(kEscapeKey);
@@ -192,13 +198,14 @@ bool MAReceiver::EnterFlashLoader() {
         SendCommand("appcontrol USERGPIO 2 1\r\n");
         SendCommand("interfacemode aux none none off\r\n");
         SendCommand(kMenuMode);
-        Clock().Sleep(2000);
+        Pause(2000);
         SendCommand("interfacemode aux vestral vestral off\r\n");
     }
     m_port.Purge();
     SendToRadio("SLFLOEM\r\n");
     // Whatever else the radio says, the loader greets with "H8OEM".
-    while (ReadLog(4000)) {
+    const uint32_t start = Clock().GetTickCount();
+    while (Clock().GetTickCount() - start < kLoaderGreetingLimitMs && ReadLog(4000)) {
         if (GetLogMessageId() != logid::PassAux || LogBodyLength() < 4) continue;
         size_t n = ReadLe32(LogBody());
         if (n > LogBodyLength() - 4) n = LogBodyLength() - 4;

@@ -13,6 +13,9 @@ constexpr const char* kConnectFailed =
     "Unable to establish connection to receiver. \r\n\r\nPlease verify the following and try again:\r\n\r\n1) You "
     "have selected the correct PC COM port.\r\n2) Ensure the receiver is powered on and ready.\r\n3) The selected "
     "PC COM port is not currently in use by another application.";
+constexpr const char* kLinkLost =
+    "The receiver stopped answering while its data were being read. Check the cable and the receiver's power, "
+    "then connect again.";
 constexpr const char* kOutOfDate =
     "The firmware (OEM and/or UserApp) for this receiver is out of date.\r\nPlease contact your Brenor dealer for "
     "upgrade details.";
@@ -29,6 +32,8 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
     }
     if (status) status->SetStatusText("Collecting Data...");
     if (!receiver.UpdateAllData(record, status)) {
+        if (receiver.LinkLost())
+            receiver.Ui().ShowMessage(kLinkLost, receiver.Caption(), MessageIcon::Exclamation, MessageButtons::Ok);
         if (status) status->SetStatusText("Not Connected.");
         return ConnectResult::RefreshFailed;
     }

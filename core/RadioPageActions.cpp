@@ -419,24 +419,28 @@ bool AtCommandAllowed(const char* command) {
     return true;
 }
 
-void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result, size_t resultSize) {
-    if (resultSize == 0) return;
+AtTestResult RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result,
+                              size_t resultSize) {
+    if (resultSize == 0) return AtTestResult::Refused;
     if (!AtCommandAllowed(command)) {
         CopyCut(result, resultSize, "ATZ, ATF, and ATW commands not allowed in tool.\r\n");
-        return;
+        return AtTestResult::Refused;
     }
     // A line end inside would send a second command past the filter.
     if (HasControlCharacter(command)) {
         CopyCut(result, resultSize, kAtCommandUnsafe);
-        return;
+        return AtTestResult::Refused;
     }
     GsmField tooLong = GsmField::None;
-    if (!receiver.ExchangeAtCommand(command, commandSize, result, resultSize, &tooLong) &&
-        tooLong != GsmField::None) {
+    if (!receiver.ExchangeAtCommand(command, commandSize, result, resultSize, &tooLong)) {
+        if (tooLong == GsmField::None) return AtTestResult::Refused;
         char message[160];
         FormatFieldTooLong(message, tooLong);
         CopyCut(result, resultSize, message);
+        return AtTestResult::TooLong;
     }
+    if (receiver.LinkLost()) return AtTestResult::LinkLost;
+    return result[0] != '\0' ? AtTestResult::Answered : AtTestResult::NotAnswered;
 }
 
 const char* CheckUhfUpgradeFile(const char* path) {

@@ -101,10 +101,15 @@ bool CheckMrsFields(const char* portText, const char* address, const char* mount
 // The AT Test Mode dialog's filter: false for commands that reset or
 // rewrite the module's settings (ATZ, AT&Z, ATF, AT&F, ATW, AT&W in any case).
 bool AtCommandAllowed(const char* command);
-// The dialog's Submit Command: the refusal text (also for a command holding
-// a line end or another control character), or the module's reply.
+// How a Submit Command ended: refused by the filter or for a line end or
+// another control character, too long for one line (all before anything is
+// sent), answered, not answered (an empty reply), or cut off because the
+// receiver stopped answering.
+enum class AtTestResult { Refused, TooLong, Answered, NotAnswered, LinkLost };
+// The dialog's Submit Command: the refusal text, or the module's reply.
 // command is the caller's buffer (commandSize bytes); it gets "\r\n".
-void RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result, size_t resultSize);
+AtTestResult RunAtTestCommand(MAReceiver& receiver, char* command, size_t commandSize, char* result,
+                              size_t resultSize);
 
 // ---------------------------------------------------------------- upgrades and debug file
 

@@ -47,6 +47,7 @@ public:
     bool ApplyLineSettings(int baudRate) override { return !m_abort.Aborted() && m_inner.ApplyLineSettings(baudRate); }
     bool Read(uint8_t* dest, size_t count, uint32_t timeoutMs, size_t* received) override;
     bool Write(const uint8_t* src, size_t count, size_t* written) override;
+    bool HasGone() override { return m_inner.HasGone(); }
     int LastError() const override { return m_inner.LastError(); }
 
 private:

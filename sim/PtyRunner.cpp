@@ -97,6 +97,11 @@ void PtyRunner::Step(int maxWaitMs) {
     for (;;) {
         const ssize_t n = read(m_master, buffer, sizeof buffer);
         if (n <= 0) break;
+        if (m_vanishAfterMs >= 0 && m_triggeredNs < 0) {
+            m_recent.append(reinterpret_cast<const char*>(buffer), static_cast<size_t>(n));
+            if (m_trigger.empty() || m_recent.find(m_trigger) != std::string::npos) m_triggeredNs = MonotonicNs();
+            if (m_recent.size() > 4096) m_recent.erase(0, m_recent.size() - 1024);
+        }
         // Bytes that arrive together are spread over their time on the line.
         const SimTime step = ByteTime(hostBaud > 0 ? hostBaud : 9600);
         SimTime at = now - std::min<SimTime>(now, step * static_cast<SimTime>(n));
@@ -125,7 +130,10 @@ void PtyRunner::Step(int maxWaitMs) {
 }
 
 void PtyRunner::Run(const std::atomic<bool>& stop) {
-    while (!stop.load()) Step(20);
+    while (!stop.load()) {
+        Step(20);
+        if (m_triggeredNs >= 0 && MonotonicNs() - m_triggeredNs >= m_vanishAfterMs * 1'000'000LL) return;
+    }
 }
 
 } // namespace qvr::sim

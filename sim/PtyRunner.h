@@ -26,6 +26,14 @@ public:
     // One step: handle what is due now, wait at most maxWaitMs for input.
     void Step(int maxWaitMs);
     const std::string& Error() const { return m_error; }
+    // Fault mode "device vanishes": Run returns (and the owner closes the
+    // pty, as a pulled cable or a receiver switched off) afterMs
+    // milliseconds after the host first sent something, or, with a trigger,
+    // after the host's bytes first contained the trigger text.
+    void VanishAfter(long long afterMs, const std::string& trigger = {}) {
+        m_vanishAfterMs = afterMs;
+        m_trigger = trigger;
+    }
 
 private:
     SimTime Now() const;
@@ -37,6 +45,10 @@ private:
     std::string m_path;
     std::string m_error;
     long long m_startNs = 0;
+    long long m_vanishAfterMs = -1;
+    std::string m_trigger;
+    std::string m_recent;        // the host's last bytes, for the trigger
+    long long m_triggeredNs = -1;
 };
 
 } // namespace qvr::sim

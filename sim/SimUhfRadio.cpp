@@ -66,6 +66,13 @@ void SimUhfRadio::Attach(SimAuxPort& port) {
     IAuxDevice::Attach(port);
     m_powered = port.Lines().power;
     m_menuMode = !port.Lines().gpio2;
+    if (m_config.chatter) Chatter(Ms(300));
+}
+
+void SimUhfRadio::Chatter(SimTime at) {
+    static const std::string kLine = "RX 450.0125 -97dBm\r\n";
+    if (m_powered && !m_loader) m_port->DeviceSend(std::vector<uint8_t>(kLine.begin(), kLine.end()), kBaud, at);
+    m_port->Receiver().ScheduleAt(at + Ms(300), [this](SimTime now) { Chatter(now); });
 }
 
 void SimUhfRadio::PowerUp() {

@@ -42,6 +42,10 @@ struct UhfRadioConfig {
     bool doubledAnswers = false;  // every answer comes twice in one burst
     bool echoOnly = false;        // not a radio: sends back what it gets
     bool splitMenuText = false;   // menu pages come in two bursts 50 ms apart
+    // Fault mode "chatter": the radio reports what it hears, a line every
+    // 300 ms for as long as it is powered (outside its loader), whatever
+    // else it is doing.
+    bool chatter = false;
 
     LoaderFault loaderFault = LoaderFault::None;
     int faultIndex = 0;
@@ -120,6 +124,7 @@ private:
     void LoaderByte(uint8_t value, SimTime at);
     void LoaderMessage(SimTime at);
     void Ack(SimTime at);
+    void Chatter(SimTime at);
     static std::string Mhz(int64_t hz);
 
     UhfRadioConfig m_config;

@@ -53,8 +53,8 @@ SimTime VirtualLink::CompletionTime(size_t count) const {
 bool VirtualLink::HostDevice::Open(const char* name) {
     VirtualLink& l = m_link;
     const auto failing = l.m_failing.find(name);
-    if (failing != l.m_failing.end()) {
-        l.m_lastError = failing->second;
+    if (failing != l.m_failing.end() || l.Vanished()) {
+        l.m_lastError = failing != l.m_failing.end() ? failing->second : 2;  // the port is gone
         l.m_transcript.Add(l.m_clock.Now(), Transcript::Kind::HostOpenFailed, 0, name);
         return false;
     }
@@ -96,6 +96,7 @@ bool VirtualLink::HostDevice::ApplyLineSettings(int baudRate) {
 bool VirtualLink::HostDevice::Read(uint8_t* dest, size_t count, uint32_t timeoutMs, size_t* received) {
     VirtualLink& l = m_link;
     *received = 0;
+    if (l.Vanished()) ++l.m_callsSinceVanished;
     if (!l.m_open) {
         l.m_lastError = 6;
         return false;
@@ -105,7 +106,12 @@ bool VirtualLink::HostDevice::Read(uint8_t* dest, size_t count, uint32_t timeout
         l.m_readFailure = 0;
         return false;
     }
-    const SimTime deadline = l.m_clock.Now() + Ms(timeoutMs);
+    if (l.Vanished()) {
+        l.m_lastError = kVanishedError;
+        return false;
+    }
+    // A hang-up ends a read under way at once.
+    const SimTime deadline = std::min(l.m_clock.Now() + Ms(timeoutMs), l.m_vanishAt);
     // Run the receiver event by event until the count is complete or the
     // time-out ends, whichever is first.
     for (;;) {
@@ -138,8 +144,13 @@ bool VirtualLink::HostDevice::Read(uint8_t* dest, size_t count, uint32_t timeout
 bool VirtualLink::HostDevice::Write(const uint8_t* src, size_t count, size_t* written) {
     VirtualLink& l = m_link;
     *written = 0;
+    if (l.Vanished()) ++l.m_callsSinceVanished;
     if (!l.m_open) {
         l.m_lastError = 6;
+        return false;
+    }
+    if (l.Vanished()) {
+        l.m_lastError = kVanishedError;
         return false;
     }
     if (count == 0) return true;

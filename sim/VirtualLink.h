@@ -34,6 +34,15 @@ public:
     void FailOpen(const std::string& portName, int errorCode = 5) { m_failing[portName] = errorCode; }
     // Makes the device report a read error at the next read (once).
     void FailNextRead(int errorCode = 31) { m_readFailure = errorCode; }
+    // Fault mode "device vanishes": at moment t the cable is pulled (or the
+    // receiver's end hangs up). A read under way then returns with what had
+    // arrived; from then on every read and write fails at once with
+    // kVanishedError, and opening fails (the port is gone).
+    static constexpr int kVanishedError = 1167;  // the device is not connected
+    void VanishAt(SimTime t) { m_vanishAt = t; }
+    bool Vanished() const { return m_clock.Now() >= m_vanishAt; }
+    // Reads and writes the host tried on the device since it vanished.
+    int CallsSinceVanished() const { return m_callsSinceVanished; }
 
     // Runs the receiver up to the given moment (the host waits until then).
     void AdvanceTo(SimTime t);
@@ -52,6 +61,7 @@ private:
         bool ApplyLineSettings(int baudRate) override;
         bool Read(uint8_t* dest, size_t count, uint32_t timeoutMs, size_t* received) override;
         bool Write(const uint8_t* src, size_t count, size_t* written) override;
+        bool HasGone() override { return m_link.m_open && m_link.Vanished(); }
         int LastError() const override;
 
     private:
@@ -78,6 +88,8 @@ private:
     int m_lastError = 0;
     int m_openCount = 0;
     int m_readFailure = 0;
+    SimTime m_vanishAt = kNever;
+    int m_callsSinceVanished = 0;
     std::map<std::string, int> m_failing;
     std::deque<WireByte> m_toReceiver;  // host bytes on their way
     std::deque<WireByte> m_toHost;      // receiver bytes on their way or waiting in the driver

@@ -26,11 +26,13 @@ void OnSignal(int) { g_stop = true; }
 int Usage(FILE* out, int status) {
     std::fprintf(out,
                  "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH]\n"
-                 "               [--debug-file-size BYTES]\n"
+                 "               [--debug-file-size BYTES] [--vanish-after MS [--vanish-on TEXT]]\n"
                  "       qvr-sim --list-presets\n"
                  "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
                  "printed on the first line. --link also makes a symbolic link to it.\n"
-                 "--debug-file-size: the receiver's debug file, lines of text (default %zu; 0: empty).\n",
+                 "--debug-file-size: the receiver's debug file, lines of text (default %zu; 0: empty).\n"
+                 "--vanish-after: the receiver vanishes (the pty is closed, as a pulled cable) MS ms after\n"
+                 "the host first sent something, or after its bytes contained TEXT (--vanish-on).\n",
                  qvr::sim::kPresetDebugFileSize);
     return status;
 }
@@ -40,6 +42,8 @@ int Usage(FILE* out, int status) {
 int main(int argc, char** argv) {
     std::string preset = "uhf", port = "COM1", link;
     int baud = 9600;
+    long long vanishAfterMs = -1;
+    std::string vanishOn;
     size_t debugFileSize = qvr::sim::kPresetDebugFileSize;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -48,6 +52,16 @@ int main(int argc, char** argv) {
         else if (arg == "--baud" && hasValue) baud = std::atoi(argv[++i]);
         else if (arg == "--receiver-port" && hasValue) port = argv[++i];
         else if (arg == "--link" && hasValue) link = argv[++i];
+        else if (arg == "--vanish-on" && hasValue) vanishOn = argv[++i];
+        else if (arg == "--vanish-after" && hasValue) {
+            const char* text = argv[++i];
+            char* end = nullptr;
+            vanishAfterMs = std::strtoll(text, &end, 10);
+            if (!std::isdigit(static_cast<unsigned char>(text[0])) || *end != '\0') {
+                std::fprintf(stderr, "qvr-sim: --vanish-after needs milliseconds, not %s\n", text);
+                return 2;
+            }
+        }
         else if (arg == "--debug-file-size" && hasValue) {
             const char* text = argv[++i];
             char* end = nullptr;
@@ -103,6 +117,7 @@ int main(int argc, char** argv) {
                  port.c_str(), baud);
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    if (vanishAfterMs >= 0) runner.VanishAfter(vanishAfterMs, vanishOn);
     runner.Run(g_stop);
     if (!link.empty()) unlink(link.c_str());
     return 0;

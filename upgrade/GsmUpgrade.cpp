@@ -29,18 +29,11 @@ GsmUpgradeEngine::GsmUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progre
     : m_receiver(receiver),
       m_progress(progress),
       m_ui(ui),
-      m_device(serial),
+      m_device(serial ? serial : &receiver.Port().Device()),
       m_clock(clock ? *clock : receiver.Port().Clock()),
-      m_trace(trace ? trace : receiver.Port().Trace()) {
-    if (!m_device) {
-        m_ownedDevice = CreateSystemSerialDevice();
-        m_device = m_ownedDevice.get();
-    }
-}
+      m_trace(trace ? trace : receiver.Port().Trace()) {}
 
-GsmUpgradeEngine::~GsmUpgradeEngine() {
-    if (m_ownedDevice && m_ownedDevice->IsOpen()) m_ownedDevice->Close();
-}
+GsmUpgradeEngine::~GsmUpgradeEngine() = default;
 
 bool GsmUpgradeEngine::CheckAppletFile(const char* path, int moduleKind, const char** message) {
     const auto fail = [message](const char* text) {
@@ -77,6 +70,7 @@ void GsmUpgradeEngine::SetReason(const char* format, ...) {
 bool GsmUpgradeEngine::StartGsmUpgrade(const char* path) {
     m_progress.Clear();
     m_reason[0] = '\0';
+    m_linkLost = false;
     m_closeRequested = false;
     const Outcome outcome = Run(path);
     const bool result = outcome == Outcome::Succeeded;
@@ -129,13 +123,30 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Run(const char* path) {
                   "Please reconnect and try again.");
         return Outcome::EndedEarly;
     }
-    m_receiver.Disconnect();
     char portName[MAReceiver::kPortNameSize];
     m_receiver.GetPortName(portName);
-    if (!OpenFlashPort(portName, kLinkRate)) {
-        TraceF(m_trace, "GSM upgrade - cannot open %s.\n", portName);
-        SetReason("The serial port %s could not be opened at %d baud for the upgrade.", portName, kLinkRate);
-        return Outcome::EndedEarly;
+    static const char* const kRestart =
+        "The receiver is left bridged to the module, which still has its old applet: switch the receiver off and "
+        "on again, then run the upgrade again.";
+    if (m_device == &m_receiver.Port().Device()) {
+        // Taken over open: the port is never released, so no other program
+        // can take it between the bridge and the transfer.
+        m_count = 0;
+        if (m_receiver.LinkLost() || !m_device->IsOpen() || !m_device->ApplyLineSettings(kLinkRate)) {
+            TraceF(m_trace, "GSM upgrade - cannot take over %s.\n", portName);
+            SetReason("The serial port %s could not be used at %d baud for the upgrade. %s", portName, kLinkRate,
+                      kRestart);
+            return Outcome::EndedEarly;
+        }
+    } else {
+        m_receiver.Disconnect();
+        if (!OpenFlashPort(portName, kLinkRate)) {
+            TraceF(m_trace, "GSM upgrade - cannot open %s.\n", portName);
+            SetReason("The serial port %s could not be opened at %d baud for the upgrade (another program may "
+                      "have taken it). %s",
+                      portName, kLinkRate, kRestart);
+            return Outcome::EndedEarly;
+        }
     }
     m_progress.SetStatusText("Beginning upgrade...");
     return Transfer();
@@ -158,9 +169,11 @@ bool GsmUpgradeEngine::SendAppletMessage(const AppletMessage& message) {
     uint8_t header[kAppletHeaderSize];
     message.WriteHeader(header);
     size_t written = 0;
+    if (m_linkLost) return false;
     bool ok = m_device->Write(header, sizeof header, &written) && written == sizeof header;
     if (ok && message.length > 0)
         ok = m_device->Write(message.payload, message.length, &written) && written == message.length;
+    if (!ok) m_linkLost = true;  // the device no longer takes data
     return ok;
 }
 
@@ -173,8 +186,11 @@ int GsmUpgradeEngine::ReadLink(uint32_t timeoutMs) {
         return 0;
     }
     size_t got = 0;
+    if (m_linkLost) return 0;
     if (!m_device->IsOpen() || !m_device->Read(m_buffer + m_count, 1, timeoutMs, &got)) {
-        m_clock.Sleep(timeoutMs);  // a broken link must not make the waits spin
+        // The device has gone: the waits end at once (they check LinkLost).
+        TraceF(m_trace, "GSM upgrade - the port stopped working. Last Error: %d\n", m_device->LastError());
+        m_linkLost = true;
         return 0;
     }
     if (got == 1) {
@@ -252,7 +268,7 @@ bool GsmUpgradeEngine::WaitForVerify(uint32_t sequence) {
             }
         }
         const uint32_t elapsed = m_clock.GetTickCount() - start;
-        if (elapsed >= kVerifyWaitMs) return false;
+        if (m_linkLost || elapsed >= kVerifyWaitMs) return false;
         ReadLink(std::min(kReadTimeoutMs, kVerifyWaitMs - elapsed));
     }
 }
@@ -265,7 +281,7 @@ bool GsmUpgradeEngine::WaitForType(uint32_t type) {
         while (TakeMessage(&message))
             if (message.type == type) return true;
         const uint32_t elapsed = m_clock.GetTickCount() - start;
-        if (elapsed >= kTypeWaitMs) return false;
+        if (m_linkLost || elapsed >= kTypeWaitMs) return false;
         ReadLink(std::min(kReadTimeoutMs, kTypeWaitMs - elapsed));
     }
 }
@@ -299,6 +315,7 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
                       static_cast<uint32_t>(j));
         SendAppletMessage(message);
         while (!WaitForVerify(static_cast<uint32_t>(j))) {
+            if (m_linkLost) return EndLinkLost();
             SendAppletMessage(message);
             ++m_resends;
             TraceF(m_trace, "Packet %d of %d resent. There have been #%d total resends.\n", j, pieces, m_resends);
@@ -323,6 +340,7 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
     const uint32_t start = m_clock.GetTickCount();
     for (;;) {
         if (WaitForType(applet::Success)) break;
+        if (m_linkLost) return EndLinkLost();
         const uint32_t seconds = (m_clock.GetTickCount() - start) / 1000;
         if (seconds > kSuccessLimitS) {
             SetReason("The GSM module did not report a successful upgrade within %u seconds of the commit.",
@@ -342,6 +360,13 @@ GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {
     }
     Finish(true);
     return Outcome::Succeeded;
+}
+
+GsmUpgradeEngine::Outcome GsmUpgradeEngine::EndLinkLost() {
+    TraceF(m_trace, "GSM upgrade - ended: the receiver stopped answering.\n");
+    SetReason("The receiver stopped answering during the applet upgrade. Reconnect the receiver, switch it off and "
+              "on again, and connect: if the GSM module is not found, run the upgrade again.");
+    return Outcome::Abandoned;
 }
 
 void GsmUpgradeEngine::Finish(bool success) {

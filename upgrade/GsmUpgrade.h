@@ -45,8 +45,11 @@ public:
         char text[256] = {};
     };
 
-    // Null services: a new serial device of this system, and the
-    // receiver's clock and trace.
+    // Null services: the receiver object's own port, taken over open (never
+    // released, so no other program can take it between the bridge and the
+    // transfer), and the receiver's clock and trace. Another device is
+    // opened on the receiver's port name after the receiver object has
+    // closed its port (tests).
     GsmUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progress, IOperator& ui, ISerialDevice* serial = nullptr,
                      IClock* clock = nullptr, ITrace* trace = nullptr);
     ~GsmUpgradeEngine();
@@ -86,6 +89,9 @@ public:
     static uint32_t FileChecksum(const uint8_t* bytes, size_t count);
     int Resends() const { return m_resends; }
     size_t Buffered() const { return m_count; }
+    // True once a read or a write on the link has failed (the device has
+    // gone); every wait then ends at once.
+    bool LinkLost() const { return m_linkLost; }
 
 private:
     enum class Outcome { EndedEarly, Abandoned, Succeeded, Failed };
@@ -93,6 +99,7 @@ private:
     bool ReadImage(const char* path);
     Outcome Transfer();
     void Finish(bool success);
+    Outcome EndLinkLost();
     void SetReason(const char* format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))
@@ -102,7 +109,6 @@ private:
     MAReceiver& m_receiver;
     UpgradeProgress& m_progress;
     IOperator& m_ui;
-    std::unique_ptr<ISerialDevice> m_ownedDevice;
     ISerialDevice* m_device;
     IClock& m_clock;
     ITrace* m_trace;
@@ -114,6 +120,7 @@ private:
     int m_resends = 0;
     bool m_committed = false;
     bool m_successSeen = false;  // a success taken by another wait after the commit
+    bool m_linkLost = false;
     uint8_t m_buffer[kLinkBufferSize] = {};
     size_t m_count = 0;
     char m_reason[256] = {};

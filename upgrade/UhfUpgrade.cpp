@@ -24,8 +24,7 @@ UhfUpgradeEngine::UhfUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progre
                                    IClock* clock, ITrace* trace)
     : m_receiver(receiver),
       m_progress(progress),
-      m_ownedDevice(device ? nullptr : CreateSystemSerialDevice()),
-      m_device(device ? device : m_ownedDevice.get()),
+      m_device(device ? device : &receiver.Port().Device()),
       m_clock(clock ? *clock : receiver.Port().Clock()),
       m_trace(trace ? trace : receiver.Port().Trace()) {}
 
@@ -86,16 +85,26 @@ bool UhfUpgradeEngine::OpenFlashPort(const char* portName, int baud) {
 }
 
 bool UhfUpgradeEngine::Send(const uint8_t* bytes, size_t count) {
+    if (m_linkLost) return false;
     size_t written = 0;
     if (m_device->Write(bytes, count, &written) && written == count) return true;
     TraceF(m_trace, "Error writing to the flash port. Last Error: %d", m_device->LastError());
+    m_linkLost = true;
     return false;
 }
 
 size_t UhfUpgradeEngine::ReadAvailable(uint8_t* buffer, size_t capacity, uint32_t timeoutMs) {
     // The time-out is an upper bound: the read returns with the first byte.
+    // A read that fails (the device has gone) is not tried again.
     size_t first = 0;
-    if (capacity == 0 || !m_device->Read(buffer, 1, timeoutMs, &first) || first == 0) return 0;
+    if (capacity == 0 || m_linkLost) return 0;
+    if (!m_device->Read(buffer, 1, timeoutMs, &first)) {
+        if (!m_linkLost)
+            TraceF(m_trace, "Error reading from the flash port. Last Error: %d", m_device->LastError());
+        m_linkLost = true;
+        return 0;
+    }
+    if (first == 0) return 0;
     size_t rest = 0;
     if (capacity > 1 && !m_device->Read(buffer + 1, capacity - 1, 0, &rest)) rest = 0;
     return 1 + rest;
@@ -114,7 +123,7 @@ bool UhfUpgradeEngine::WaitForAck() {
     for (;;) {
         const size_t n = ReadAvailable(m_readBuffer, 1023, kAckReadMs);
         if (std::memchr(m_readBuffer, kAck, n)) return true;
-        if (m_clock.GetTickCount() - start > kAckGiveUpMs) return false;
+        if (m_linkLost || m_clock.GetTickCount() - start > kAckGiveUpMs) return false;
         m_clock.Sleep(100);
     }
 }
@@ -124,6 +133,7 @@ bool UhfUpgradeEngine::WaitForAck() {
 bool UhfUpgradeEngine::StartUhfUpgrade(const char* path) {
     m_progress.Clear();
     m_reason[0] = '\0';
+    m_linkLost = false;
     const bool result = ReadFile(path) && FlashProcedure();
     m_progress.SetEnded(result);
     return result;
@@ -180,18 +190,43 @@ bool UhfUpgradeEngine::FlashProcedure() {
     TraceF(m_trace, "%s", kStars);
 
     if (!m_receiver.EnterFlashLoader()) {
-        SetReason("The radio's flash loader did not answer.");
+        if (m_receiver.LinkLost())
+            SetReason("The receiver stopped answering before the upgrade began; the radio was not changed. "
+                      "Check the cable and the receiver's power, then connect again.");
+        else
+            SetReason("The radio's flash loader did not answer.");
         return false;
     }
-    m_receiver.Disconnect();
     char portName[MAReceiver::kPortNameSize];
     m_receiver.GetPortName(portName);
-    if (!OpenFlashPort(portName, kFlashBaud)) return false;
+    // The radio now waits in its loader, not yet erased.
+    static const char* const kWaitingInLoader =
+        "The radio is waiting in its flash loader and has not been erased: switch the receiver off and on again "
+        "to restart the radio with its old firmware, then run the upgrade again.";
+    if (m_device == &m_receiver.Port().Device()) {
+        // Taken over open: the port is never released, so no other program
+        // can take it between the bridge and the loader.
+        if (!m_device->IsOpen() || !m_device->ApplyLineSettings(kFlashBaud)) {
+            TraceF(m_trace, "Cannot take over %s at %d baud for the flash loader. LastError = %d", portName,
+                   kFlashBaud, m_device->LastError());
+            SetReason("The serial port %s could not be used for the upgrade. %s", portName, kWaitingInLoader);
+            return false;
+        }
+    } else {
+        m_receiver.Disconnect();
+        if (!OpenFlashPort(portName, kFlashBaud)) {
+            SetReason("The serial port %s could not be opened for the upgrade (another program may have taken "
+                      "it). %s",
+                      portName, kWaitingInLoader);
+            return false;
+        }
+    }
 
     const uint8_t enquiry = kEnquiry;
     Send(&enquiry, 1);
     m_clock.Sleep(1000);
     if (!ReadForAck()) {
+        if (m_linkLost) return EndLinkLost(nullptr);
         TraceF(m_trace, "Error kicking off upgrade. Returning prematurely.");
         SetReason("The radio's flash loader did not acknowledge the start of the upgrade.");
         return false;
@@ -200,6 +235,7 @@ bool UhfUpgradeEngine::FlashProcedure() {
     Send(&enter, 1);
     m_clock.Sleep(1000);
     if (!WaitForAck()) {
+        if (m_linkLost) return EndLinkLost(nullptr);
         TraceF(m_trace, "Error kicking off upgrade. Returning prematurely.");
         SetReason("The radio's flash loader did not acknowledge the start of the upgrade.");
         return false;
@@ -219,11 +255,13 @@ bool UhfUpgradeEngine::FlashProcedure() {
             TraceF(m_trace, "Erase flash index %d successful.", sector);
             continue;
         }
+        if (m_linkLost) return EndLinkLost("while erasing");
         TraceF(m_trace, "Did not read positive response while erasing flash index %d. Retrying...\r\n", sector);
         Send(erase, sizeof erase);
         if (WaitForAck()) {
             TraceF(m_trace, "Retry successful.");
         } else {
+            if (m_linkLost) return EndLinkLost("while erasing");
             TraceF(m_trace, "Error found while erasing flash.");
             error = true;
         }
@@ -233,12 +271,14 @@ bool UhfUpgradeEngine::FlashProcedure() {
     EraseMessage(0xFF, erase);
     Send(erase, sizeof erase);
     if (!WaitForAck()) {
+        if (m_linkLost) return EndLinkLost("after erasing");
         TraceF(m_trace, "Error found during ending flash erase.");
         error = true;
     }
     const uint8_t start = kStartProgramming;
     Send(&start, 1);
     if (!WaitForAck()) {
+        if (m_linkLost) return EndLinkLost("after erasing");
         TraceF(m_trace, "Error found kicking off flash program.");
         error = true;
     }
@@ -250,6 +290,7 @@ bool UhfUpgradeEngine::FlashProcedure() {
         ProgramMessage(m_image.get() + (k - 1) * kProgramDataSize, program);
         Send(program, sizeof program);
         if (!WaitForAck()) {
+            if (m_linkLost) return EndLinkLost("while programming");
             TraceF(m_trace, "Error found during write flash.");
             error = true;
         }
@@ -262,6 +303,21 @@ bool UhfUpgradeEngine::FlashProcedure() {
     m_progress.SetDone(error);
     if (error) SetReason("The radio's flash loader reported errors during the upgrade.");
     return !error;
+}
+
+bool UhfUpgradeEngine::EndLinkLost(const char* when) {
+    const UpgradeProgressRecord record = m_progress.Snapshot();
+    TraceF(m_trace, "The flash port stopped working %s (state %d, %d%%). Upgrade ended.",
+           when ? when : "before erasing", static_cast<int>(record.state), static_cast<int>(record.percent));
+    if (!when)
+        SetReason("The receiver stopped answering before the upgrade began. The radio has not been erased: switch "
+                  "the receiver off and on again to restart the radio with its old firmware.");
+    else
+        SetReason("The receiver stopped answering %s (%d%% programmed). The radio's firmware is incomplete: "
+                  "reconnect the receiver, switch it off and on again, and run the upgrade again. If the radio's "
+                  "flash loader does not answer any more, the receiver must go to a service centre.",
+                  when, static_cast<int>(record.percent));
+    return false;
 }
 
 } // namespace qvr

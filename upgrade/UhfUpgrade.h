@@ -23,8 +23,12 @@ public:
     static constexpr int kSectorCount = 16;
     static constexpr uint8_t kAck = 0x06;
 
-    // device: the serial device the engine opens the PC port with (null: a
-    // new system serial device). clock and trace: null for the receiver's.
+    // device: the serial device the engine programs through. Null (or the
+    // receiver object's own device): the receiver's port is taken over as it
+    // is, open, so that no other program can take the port between the
+    // bridge and the loader. Another device is opened on the receiver's port
+    // name after the receiver object has closed its port (tests).
+    // clock and trace: null for the receiver's.
     UhfUpgradeEngine(MAReceiver& receiver, UpgradeProgress& progress, ISerialDevice* device = nullptr,
                      IClock* clock = nullptr, ITrace* trace = nullptr);
     ~UhfUpgradeEngine();
@@ -57,10 +61,17 @@ public:
     // until an ACK is among the bytes; pauses 100 ms between tries and gives
     // up when more than 3999 ms have passed since the first.
     bool WaitForAck();
+    // True once a read or a write on the engine's port has failed: the
+    // receiver (and with it the radio) is gone, and every further wait
+    // would only time out.
+    bool LinkLost() const { return m_linkLost; }
 
 private:
     bool ReadFile(const char* path);
     bool FlashProcedure();
+    // Ends the procedure after the receiver stopped answering, saying what
+    // became of the radio; when: null before the erase began.
+    bool EndLinkLost(const char* when);
     bool Send(const uint8_t* bytes, size_t count);
     // One byte within timeoutMs, then whatever else has already arrived.
     size_t ReadAvailable(uint8_t* buffer, size_t capacity, uint32_t timeoutMs);
@@ -72,14 +83,14 @@ private:
 
     MAReceiver& m_receiver;
     UpgradeProgress& m_progress;
-    std::unique_ptr<ISerialDevice> m_ownedDevice;
     ISerialDevice* m_device;
     IClock& m_clock;
     ITrace* m_trace;
     std::unique_ptr<uint8_t[]> m_image;
     size_t m_imageSize = 0;
     uint8_t m_readBuffer[2048] = {};
-    char m_reason[256] = {};
+    char m_reason[512] = {};
+    bool m_linkLost = false;
 };
 
 } // namespace qvr

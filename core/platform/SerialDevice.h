@@ -41,6 +41,12 @@ public:
     // Writes all bytes, blocking. *written is set to the number written.
     virtual bool Write(const uint8_t* src, size_t count, size_t* written) = 0;
 
+    // True when the open device has gone (unplugged, the other end hung
+    // up), found out without reading or waiting, so that a long pause can
+    // end as soon as the receiver is gone. A device that cannot tell says
+    // false; its loss then shows at the next read or write.
+    virtual bool HasGone() { return false; }
+
     // The system error code of the last failure (errno, GetLastError()).
     virtual int LastError() const = 0;
 };

@@ -390,6 +390,14 @@ public:
         return true;
     }
 
+    bool HasGone() override
+    {
+        if (fd_ < 0)
+            return false;
+        pollfd p{fd_, 0, 0}; // hang-ups and errors are reported unasked
+        return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    }
+
     int LastError() const override { return lastError_; }
 
 private:

@@ -169,6 +169,16 @@ public:
         return true;
     }
 
+    bool HasGone() override
+    {
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return false;
+        // A removed device fails every communications call on its handle.
+        DWORD errors = 0;
+        COMSTAT status{};
+        return ::ClearCommError(handle_, &errors, &status) == 0;
+    }
+
     int LastError() const override { return static_cast<int>(lastError_); }
 
 private:

@@ -16,6 +16,11 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <chrono>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -85,6 +90,7 @@ public:
         }
     }
     const std::string& Path() const { return m_path; }
+    pid_t Pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;
@@ -173,6 +179,44 @@ bool Exclusive(const std::string& tty) {
     if (fd >= 0) ioctl(fd, TIOCGEXCL, &exclusive);
     if (fd >= 0) close(fd);
     return exclusive != 0;
+}
+
+double CpuSecondsOfChildren() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// qvrctl against a simulated receiver that vanishes (its pty closes, as a
+// pulled cable) when the trigger text has reached it and then afterMs more:
+// how qvrctl ended, how long after the vanishing, and the CPU it used.
+struct Unplugged {
+    Outcome run;
+    double secondsAfterVanishing = -1;
+    double cpuSeconds = -1;
+};
+Unplugged RunUnplugged(const char* preset, const char* trigger, int afterMs, const std::string& args,
+                       std::vector<std::string> simOptions = {}) {
+    simOptions.insert(simOptions.end(), {"--vanish-on", trigger, "--vanish-after", std::to_string(afterMs)});
+    Simulator sim(preset, simOptions);
+    Unplugged u;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point vanished{};
+    // Waits for the simulator's end without reaping it, so that its CPU
+    // time does not count as qvrctl's.
+    std::thread watcher([&sim, &vanished] {
+        siginfo_t info{};
+        waitid(P_PID, static_cast<id_t>(sim.Pid()), &info, WEXITED | WNOWAIT);
+        vanished = Clock::now();
+    });
+    const double cpuBefore = CpuSecondsOfChildren();
+    u.run = Qvrctl(args + " -p " + sim.Path());
+    const Clock::time_point ended = Clock::now();
+    u.cpuSeconds = CpuSecondsOfChildren() - cpuBefore;
+    watcher.join();
+    u.secondsAfterVanishing = std::chrono::duration<double>(ended - vanished).count();
+    return u;
 }
 
 } // namespace
@@ -354,6 +398,68 @@ TEST(QvrctlOverPty, DebugLogGetAsksThenWritesTheReceiversFile) {
     EXPECT_TRUE(Has(run.err, "Success: File Download Successful!")) << run.err;
     EXPECT_TRUE(Has(run.out, "\"text\":\"File Download Successful!\"")) << run.out;
     EXPECT_TRUE(Has(run.out, "\"ok\":true")) << run.out;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+TEST(QvrctlOverPty, GsmAtRefusalsEndBeforeConnecting) {
+    struct Case {
+        std::string command, says;
+    } cases[] = {
+        {"ATZ", "ATZ, ATF, and ATW commands not allowed in tool."},
+        {"at\\&w", "ATZ, ATF, and ATW commands not allowed in tool."},
+        {"AT" + std::string(300, 'E'), "the AT command is longer than 244 characters and cannot be sent"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = Qvrctl("-p /dev/qvr-no-such-port gsm-at " + c.command);
+        EXPECT_EQ(run.status, 1) << c.command;
+        EXPECT_TRUE(Has(run.err, "qvrctl: " + c.says)) << run.err;
+        EXPECT_FALSE(Has(run.err, "Connecting...")) << run.err;
+    }
+}
+
+// A receiver that vanishes midway: every operation ends as a failure with
+// the reason, within 5 s and with little CPU, never as a success.
+TEST(QvrctlOverPty, UnplugDuringInfoOrAnAtCommandIsAFailure) {
+    Unplugged info = RunUnplugged("uhf", "log passauxb onnew", 3000, "info");  // in the radio search
+    EXPECT_EQ(info.run.status, 1) << info.run.err;
+    EXPECT_TRUE(Has(info.run.err, "qvrctl: the receiver stopped answering")) << info.run.err;
+    EXPECT_FALSE(Has(info.run.out, "Internal radio")) << info.run.out;
+    EXPECT_LT(info.secondsAfterVanishing, 5.0);
+    EXPECT_LT(info.cpuSeconds, 1.0);
+
+    // "AT+CSQ\r\n" in its sendhex line: gone while the module answers.
+    Unplugged at = RunUnplugged("gsm", "41542b435351", 1000, "gsm-at AT+CSQ");
+    EXPECT_EQ(at.run.status, 1) << at.run.err;
+    EXPECT_TRUE(Has(at.run.err, "qvrctl: the receiver stopped answering")) << at.run.err;
+    EXPECT_LT(at.secondsAfterVanishing, 5.0);
+    EXPECT_LT(at.cpuSeconds, 1.0);
+}
+
+TEST(QvrctlOverPty, UnplugDuringAnUpgradeOrADownloadIsAFailure) {
+    char folder[] = "/tmp/qvrctl_unplug_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string image = std::string(folder) + "/radio.sfo";
+    std::ofstream(image, std::ios::binary) << std::string(400 * 132, '\x5a');
+    // Programming has begun 6 s after the bridge to the loader opened.
+    Unplugged upgrade = RunUnplugged("uhf", "INTERFACEMODE COM1 TAUX", 6000, "-y upgrade-uhf " + image);
+    EXPECT_EQ(upgrade.run.status, 1) << upgrade.run.err;
+    EXPECT_TRUE(Has(upgrade.run.err, "qvrctl: The receiver stopped answering while programming")) << upgrade.run.err;
+    EXPECT_LT(upgrade.secondsAfterVanishing, 5.0);
+    EXPECT_LT(upgrade.cpuSeconds, 1.0);
+
+    const std::string file = std::string(folder) + "/debug.bin";
+    const std::string previous = "the file of an earlier download\n";
+    std::ofstream(file, std::ios::binary) << previous;
+    Unplugged download = RunUnplugged("uhf", "log filetransferb", 3000, "-y debuglog get " + file);
+    EXPECT_EQ(download.run.status, 1) << download.run.err;
+    EXPECT_TRUE(Has(download.run.err, "qvrctl: the receiver stopped answering")) << download.run.err;
+    std::ifstream in(file, std::ios::binary);
+    const std::string kept{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(kept, previous) << "the earlier file byte for byte";
+    EXPECT_FALSE(std::filesystem::exists(file + ".part"));
+    EXPECT_LT(download.secondsAfterVanishing, 5.0);
+    EXPECT_LT(download.cpuSeconds, 1.0);
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }

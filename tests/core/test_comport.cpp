@@ -142,6 +142,27 @@ TEST(ComPortUpdate, FailuresReturnZeroWithTheirTrace) {
     EXPECT_TRUE(f.trace.Contains("Error in 'CComPort::UpdateReadBuffer'. ReadFile Error. Last Error: 995"));
 }
 
+TEST(ComPortUpdate, AFailedReadLosesTheLinkUntilItIsCleared) {
+    Fixture f;
+    f.device.Stream(0, 10);
+    ASSERT_TRUE(f.port.Open("COM1", 9600));
+    f.device.FailRead(1, 5);
+    EXPECT_EQ(f.port.UpdateReadBuffer(), 0);
+    ASSERT_TRUE(f.port.LinkLost());
+    const int reads = f.device.ReadCalls();
+    const sim::SimTime at = f.clock.Now();
+    for (int i = 0; i < 1000; ++i) f.port.UpdateReadBuffer();
+    EXPECT_EQ(f.port.Write(reinterpret_cast<const uint8_t*>("x"), 1), 0);
+    EXPECT_EQ(f.device.ReadCalls(), reads) << "a lost device is not read again";
+    EXPECT_EQ(f.clock.Now(), at) << "and nothing waits on it";
+    EXPECT_EQ(f.device.Written(), "");
+    int lines = 0;
+    for (const std::string& line : f.trace.lines) lines += line.find("the link is lost") != std::string::npos;
+    EXPECT_EQ(lines, 1) << "said once";
+    f.port.ClearLinkLost();
+    EXPECT_GT(f.port.UpdateReadBuffer(), 0);
+}
+
 TEST(ComPortPurge, StopsAfterFiveReadsAgainstAChattyDevice) {
     Fixture f;
     f.device.Stream(0, 50);

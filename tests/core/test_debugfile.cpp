@@ -351,7 +351,8 @@ TEST(DebugFile, LostLastBlockTimesOutFiveSecondsAfterTheLastBlockRead) {
     EXPECT_GT(unlogall - lastBlock, sim::Ms(5000));
     EXPECT_LE(unlogall - lastBlock, sim::Ms(5300));
     EXPECT_EQ(rig.op.Texts(), std::vector<std::string>{"Timeout encountered."});
-    EXPECT_EQ(ReadWholeFile(dir.File("lost.bin")).size(), 4u * 1024);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lost.bin"))) << "a failed download leaves no partial file";
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lost.bin.part")));
     rig.ExpectRate(9600, "after the time-out");
 }
 
@@ -378,8 +379,11 @@ TEST(DebugFile, ProgressOfMoreThan65535BlocksIsScaledToTheSixteenBitRange) {
         }
         return true;
     });
-    const std::string path = dir.File("huge.bin");
-    EXPECT_FALSE(rig.ma.DownloadDebugFile(path.c_str(), &rig.op));
+    // Through a symbolic link the file is written in place, so what a failed
+    // download wrote stays there to be looked at.
+    const std::string path = dir.File("huge.data");
+    std::filesystem::create_symlink(path, dir.File("huge.bin"));
+    EXPECT_FALSE(rig.ma.DownloadDebugFile(dir.File("huge.bin").c_str(), &rig.op));
     EXPECT_EQ(rig.op.ranges, (std::vector<std::pair<int, int>>{{0, 65535}}));
     EXPECT_EQ(rig.op.positions, (std::vector<int>{0, 6553}));
     EXPECT_EQ(rig.op.Texts(), std::vector<std::string>{"Timeout encountered."});
@@ -465,4 +469,46 @@ TEST(SimDebugFile, UnlogallStopsTheStream) {
     EXPECT_GE(debugFile.BlocksSent().size(), 4u);
     EXPECT_LE(debugFile.BlocksSent().size(), 7u) << "at most two frames queued when the stream stops";
     EXPECT_LT(debugFile.LastBlockEnd(), sim::Ms(8000));
+}
+
+TEST(DebugFile, ThePreviousFileIsReplacedOnlyByAWholeDownload) {
+    enum class Ending { Whole, LastBlockLost, CablePulled, WriteRefused };
+    struct Case {
+        Ending ending;
+        bool ok;
+    } cases[] = {
+        {Ending::Whole, true},
+        {Ending::LastBlockLost, false},
+        {Ending::CablePulled, false},
+        {Ending::WriteRefused, false},
+    };
+    const std::vector<uint8_t> previous = sim::SimDebugFile::Pattern(7000, 3);
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(20 * 1024);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.ending));
+        TempDir dir;
+        const std::string path = dir.File("debug.bin");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(previous.data()),
+                                                    static_cast<std::streamsize>(previous.size()));
+        Rig rig;
+        ASSERT_TRUE(rig.connected);
+        rig.debugFile.SetContent(content);
+        if (c.ending == Ending::LastBlockLost) rig.debugFile.InjectFault(DebugStreamFault::LastBlockLost);
+        // About a third of the way through the transfer at 115200 baud.
+        if (c.ending == Ending::CablePulled) rig.link.VanishAt(rig.link.Virtual().Now() + sim::Ms(5000));
+        // A folder in the temporary file's place: it cannot be written.
+        if (c.ending == Ending::WriteRefused) std::filesystem::create_directory(path + ".part");
+        const sim::SimTime before = rig.link.Virtual().Now();
+        EXPECT_EQ(rig.ma.DownloadDebugFile(path.c_str(), nullptr), c.ok);
+        EXPECT_TRUE(ReadWholeFile(path) == (c.ok ? content : previous)) << "byte for byte";
+        if (c.ending != Ending::WriteRefused) {
+            EXPECT_FALSE(std::filesystem::exists(path + ".part"));
+        }
+        EXPECT_STREQ(rig.ma.DownloadTempPath(), "");
+        if (c.ending == Ending::CablePulled) {
+            EXPECT_TRUE(rig.ma.LinkLost());
+            EXPECT_LE(rig.link.Virtual().Now() - before, sim::Ms(5000 + 1000)) << "ended at once";
+            EXPECT_LE(rig.link.CallsSinceVanished(), 2);
+        }
+    }
 }

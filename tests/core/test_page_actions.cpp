@@ -140,6 +140,36 @@ TEST(ConnectAndRefresh, OutcomesStatusTextsAndMessages) {
     }
 }
 
+TEST(ConnectAndRefresh, ReceiverThatVanishesMidwayIsAFailureNeverNoRadio) {
+    const std::string lost =
+        "The receiver stopped answering while its data were being read. Check the cable and the receiver's power, "
+        "then connect again.";
+    for (const char* preset : {"uhf", "gsm"}) {
+        UnitBench whole(preset);
+        ReceiverData record{};
+        ASSERT_EQ(ConnectAndRefresh(whole.ma, "COM1", record, nullptr), ConnectResult::Connected) << preset;
+        const int total = static_cast<int>(whole.Seconds() * 1000);
+        // Pulled at moments all through the connect and the refresh (the
+        // radio search included).
+        for (int at = 500; at < total; at += total / 16) {
+            SCOPED_TRACE(std::string(preset) + " pulled at " + std::to_string(at) + " ms");
+            UnitBench b(preset);
+            b.link.VanishAt(sim::Ms(static_cast<uint64_t>(at)));
+            const ConnectResult result = ConnectAndRefresh(b.ma, "COM1", record, nullptr);
+            EXPECT_NE(result, ConnectResult::Connected);
+            EXPECT_TRUE(b.ma.LinkLost());
+            EXPECT_LE(b.Seconds() * 1000 - at, 5000.0) << "ended within 5 s of the loss";
+            EXPECT_LE(b.link.CallsSinceVanished(), 2) << "a dead port is not read again and again";
+            EXPECT_TRUE(b.op.prompts.empty()) << "no radio-not-found or serial-number prompt";
+            const std::vector<std::string> texts = b.op.Texts();
+            EXPECT_LE(texts.size(), 1u);
+            if (result == ConnectResult::RefreshFailed) {
+                EXPECT_EQ(texts, std::vector<std::string>{lost});
+            }
+        }
+    }
+}
+
 TEST(ConnectAndRefresh, OutOfDateFirmwareReadsTheFirstFiveCharacters) {
     struct Case {
         int32_t model;
@@ -649,6 +679,38 @@ TEST(AtTestMode, ALineEndInsideIsNeverSent) {
     b.Settle();
     EXPECT_STREQ(result, "The AT command contains a line break or control character. Please remove it.\r\n");
     EXPECT_EQ(b.Sent().size(), before);
+}
+
+TEST(AtTestMode, OutcomeOfASubmit) {
+    enum class Module { Answers, Silent, Vanishes };
+    struct Case {
+        std::string command;
+        Module module;
+        AtTestResult result;
+        bool sent;
+    } cases[] = {
+        {"AT+CSQ", Module::Answers, AtTestResult::Answered, true},
+        {"ATZ", Module::Answers, AtTestResult::Refused, false},
+        {"at&w", Module::Answers, AtTestResult::Refused, false},
+        {"AT" + std::string(MAReceiver::kMaxAtCommandLength - 1, 'E'), Module::Answers, AtTestResult::TooLong, false},
+        {"AT+CSQ", Module::Silent, AtTestResult::NotAnswered, true},
+        {"AT+CSQ", Module::Vanishes, AtTestResult::LinkLost, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command + " " + std::to_string(static_cast<int>(c.module)));
+        Connected b(sim::MakePreset("gsm"));
+        ASSERT_TRUE(b.refreshed);
+        if (c.module == Module::Silent) b.Module().Config().atDelay = sim::Ms(20000);
+        if (c.module == Module::Vanishes) b.link.VanishAt(b.link.Virtual().Now() + sim::Ms(3500));
+        char command[1026];
+        std::snprintf(command, sizeof command, "%s", c.command.c_str());
+        char result[2048];
+        EXPECT_EQ(RunAtTestCommand(b.ma, command, sizeof command, result, sizeof result), c.result);
+        EXPECT_EQ(!b.Sent().empty(), c.sent);
+        if (c.result == AtTestResult::NotAnswered || c.result == AtTestResult::LinkLost) {
+            EXPECT_STREQ(result, "");
+        }
+    }
 }
 
 // ---------------------------------------------------------------- UHF Upgrade page

@@ -486,3 +486,25 @@ TEST(EnterFlashLoader, NoGreetingOrNoRadio) {
     EXPECT_EQ(none.Lines(before), std::vector<std::string>{Hex("SLFLOEM\r\n")});
     EXPECT_FALSE(none.aux.BridgeOpen());
 }
+
+TEST(UhfMenu, ARadioThatKeepsTalkingDoesNotKeepTheReadsGoing) {
+    struct Case {
+        const char* what;
+        bool echoOnly;  // and so no loader greeting
+        double maxSeconds;
+    } cases[] = {
+        {"menu read", false, 1 + 10 + 2 * 2.4 + 1},  // two purges against a talking radio
+        {"loader greeting", true, 3 + 15 + 4.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UhfBench b(Radio(c.echoOnly ? +[](sim::UhfRadioConfig& r) { r.chatter = r.echoOnly = true; }
+                                    : +[](sim::UhfRadioConfig& r) { r.chatter = true; }));
+        b.ma.Peripheral().kind = kPeripheralUhf;
+        const double start = b.Seconds();
+        if (c.echoOnly) EXPECT_FALSE(b.ma.EnterFlashLoader());
+        else b.ma.ReadChannelSpacing();
+        EXPECT_LT(b.Seconds() - start, c.maxSeconds);
+        EXPECT_GT(b.Seconds() - start, c.maxSeconds - 5) << "read on while the radio talked";
+    }
+}

@@ -281,7 +281,9 @@ TEST(GsmUpgrade, EndsEarly) {
          "The receiver's bridge to the GSM module could not be opened: no radio is known on its AUX port. Please "
          "reconnect and try again."},
         {"port cannot be opened", File::Written, 300, kPeripheralGsm, true, 6,
-         "The serial port COM1 could not be opened at 115200 baud for the upgrade."},
+         "The serial port COM1 could not be used at 115200 baud for the upgrade. The receiver is left bridged to "
+         "the module, which still has its old applet: switch the receiver off and on again, then run the upgrade "
+         "again."},
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -453,5 +455,31 @@ TEST(DirectLink, WaitForTypeAndTheBuffer) {
         EXPECT_TRUE(b.engine.WaitForType(applet::Success));
         EXPECT_EQ(b.trace.Count("Buffer full!!!\n"), 0);
         EXPECT_EQ(b.engine.Buffered(), 0u);
+    }
+}
+
+TEST(GsmUpgrade, ReceiverThatVanishesEndsTheUpgradeAtOnce) {
+    TempDir dir;
+    const std::string path = dir.Write("NokiaBridge.jar", Pattern(20000));
+    sim::SimTime whole = 0;
+    {
+        UpgradeBench b;
+        const sim::SimTime start = b.link.Virtual().Now();
+        ASSERT_TRUE(b.engine->StartGsmUpgrade(path.c_str()));
+        whole = b.link.Virtual().Now() - start;
+    }
+    for (int percent : {40, 70, 95}) {  // sending pieces, sending pieces, waiting for the success
+        SCOPED_TRACE(percent);
+        UpgradeBench b;
+        const sim::SimTime pulled = b.link.Virtual().Now() + whole * percent / 100;
+        b.link.VanishAt(pulled);
+        EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str()));
+        EXPECT_TRUE(b.engine->LinkLost());
+        EXPECT_LE(b.link.Virtual().Now() - pulled, sim::Ms(5000));
+        EXPECT_LE(b.link.CallsSinceVanished(), 2);
+        EXPECT_NE(std::string(b.engine->FailureReason()).find("The receiver stopped answering"), std::string::npos)
+            << b.engine->FailureReason();
+        EXPECT_TRUE(b.op.messages.empty()) << "no outcome message for an upgrade that did not end";
+        EXPECT_EQ(b.closes, 0);
     }
 }

@@ -68,6 +68,7 @@ public:
         if (states.empty() || states.back() != r.state) states.push_back(r.state);
         return m_inner.Write(s, n, w);
     }
+    bool HasGone() override { return m_inner.HasGone(); }
     int LastError() const override { return m_inner.LastError(); }
     std::vector<int> percents, states;
 
@@ -366,7 +367,10 @@ TEST(UhfUpgrade, PortThatCannotBeOpenedEndsTheUpgrade) {
     UhfUpgradeEngine engine(b.ma, b.progress, &failing, &b.link.Clock(), &b.trace);
     TempFile file(Image(264));
     EXPECT_FALSE(engine.StartUhfUpgrade(file.path.c_str()));
-    EXPECT_STREQ(engine.FailureReason(), "The serial port COM1 could not be opened for the upgrade.");
+    EXPECT_STREQ(engine.FailureReason(),
+                 "The serial port COM1 could not be opened for the upgrade (another program may have taken it). The "
+                 "radio is waiting in its flash loader and has not been erased: switch the receiver off and on "
+                 "again to restart the radio with its old firmware, then run the upgrade again.");
     EXPECT_TRUE(b.trace.Contains("Cannot open COM1 for the flash loader. LastError = 5"));
     const UpgradeProgressRecord r = b.progress.Snapshot();
     EXPECT_EQ(r.engineEnded, 1);
@@ -439,4 +443,55 @@ TEST(SimUhfLoader, ProgramMessageWithABadChecksumIsNotAcknowledged) {
     EXPECT_TRUE(acknowledged(program, sizeof program));
     EXPECT_EQ(b.radio.Loader().badChecksums, 1);
     EXPECT_EQ(b.radio.Image(), data);
+}
+
+TEST(UhfUpgrade, TakesTheReceiversPortOverWithoutReleasingIt) {
+    UpgradeBench b;
+    UhfUpgradeEngine engine(b.ma, b.progress, nullptr, &b.link.Clock(), &b.trace);
+    const int opens = b.link.OpenCount();
+    TempFile file(Image(264));
+    EXPECT_TRUE(engine.StartUhfUpgrade(file.path.c_str()));
+    EXPECT_EQ(b.link.OpenCount(), opens + 1) << "only the bridge's change to 38400 baud";
+    int closes = 0;
+    for (const auto& e : b.link.Record().Entries()) closes += e.kind == sim::Transcript::Kind::HostClose;
+    EXPECT_EQ(closes, 1);
+    b.link.AdvanceTo(b.link.Virtual().Now() + sim::Ms(100));
+    EXPECT_EQ(b.radio.Image(), Image(264));
+}
+
+TEST(UhfUpgrade, ReceiverThatVanishesEndsTheUpgradeAtTheFirstFailedWait) {
+    const std::vector<uint8_t> image = Image(132 * 400);
+    sim::SimTime whole = 0;
+    {
+        UpgradeBench b;
+        UhfUpgradeEngine engine(b.ma, b.progress, nullptr, &b.link.Clock(), &b.trace);
+        TempFile file(image);
+        const sim::SimTime start = b.link.Virtual().Now();
+        ASSERT_TRUE(engine.StartUhfUpgrade(file.path.c_str()));
+        whole = b.link.Virtual().Now() - start;
+    }
+    struct Case {
+        int percentOfTheRun;  // when the cable is pulled
+        const char* says;
+    } cases[] = {
+        {5, "the radio was not changed"},   // while the receiver starts the loader
+        {20, "has not been erased"},        // at the bridge to the loader
+        {60, "firmware is incomplete"},     // while programming
+        {95, "firmware is incomplete"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.percentOfTheRun);
+        UpgradeBench b;
+        UhfUpgradeEngine engine(b.ma, b.progress, nullptr, &b.link.Clock(), &b.trace);
+        TempFile file(image);
+        const sim::SimTime pulled = b.link.Virtual().Now() + whole * c.percentOfTheRun / 100;
+        b.link.VanishAt(pulled);
+        EXPECT_FALSE(engine.StartUhfUpgrade(file.path.c_str()));
+        EXPECT_LE(b.link.Virtual().Now() - pulled, sim::Ms(5000)) << "not 4 s per remaining message";
+        EXPECT_LE(b.link.CallsSinceVanished(), 3) << "no read after the failed one";
+        EXPECT_NE(std::string(engine.FailureReason()).find(c.says), std::string::npos) << engine.FailureReason();
+        const UpgradeProgressRecord r = b.progress.Snapshot();
+        EXPECT_EQ(r.engineEnded, 1);
+        EXPECT_NE(r.state, kUpgradeDone) << "ended early, not a finished upgrade";
+    }
 }

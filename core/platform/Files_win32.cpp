@@ -1,0 +1,32 @@
+// File operations on Windows.
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include "platform/Files.h"
+
+namespace qvr {
+
+PathKind GetPathKind(const char* path)
+{
+    if (path == nullptr || path[0] == '\0')
+        return PathKind::Other;
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PathKind::Missing : PathKind::Other;
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT))
+        return PathKind::Other;
+    return PathKind::RegularFile;
+}
+
+bool ReplaceFile(const char* from, const char* to)
+{
+    // rename() refuses an existing target on Windows; MoveFileEx replaces it.
+    return from != nullptr && to != nullptr &&
+           ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+} // namespace qvr

@@ -7,7 +7,6 @@
 #include "DebugFileActions.h"
 #include "PageActions.h"
 #include "Preferences.h"
-#include "TemporaryFiles.h"
 #include "platform/RegularFile.h"
 
 namespace qvr::cli {
@@ -148,11 +147,10 @@ int CommandDebugLog(Context& c) {
         }
         return kExitFailed;
     }
-    // A file this download creates goes again if it is interrupted.
+    // The download writes beside the target and registers that file, so an
+    // interrupted download leaves the target as it was.
     const char* path = args[1].c_str();
-    const bool created = InspectPath(path) == PathKind::Missing && RegisterTemporaryFile(path);
     const DebugDownloadResult result = GetDebugFile(r, path, &c.op);
-    if (created) UnregisterTemporaryFile(path);
     switch (result) {
     case DebugDownloadResult::Succeeded:
         if (c.options.json) c.json.Member("path", args[1].c_str());

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "MAReceiver.h"
+#include "TemporaryFiles.h"
 #include "platform/Files.h"
 
 #if !defined(_WIN32)
@@ -113,8 +114,13 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
         restoreRecording();
         return false;
     }
+    // An interrupted program (Ctrl+C) removes it as well.
+    if (m_downloadTempPath[0] != '\0') RegisterTemporaryFile(m_downloadTempPath);
     const auto dropTemporary = [this] {
-        if (m_downloadTempPath[0] != '\0') std::remove(m_downloadTempPath);
+        if (m_downloadTempPath[0] != '\0') {
+            std::remove(m_downloadTempPath);
+            UnregisterTemporaryFile(m_downloadTempPath);
+        }
         m_downloadTempPath[0] = '\0';
     };
     // Unbuffered: each block goes to the system at once, so a failed write
@@ -209,6 +215,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
         showError(text);
         return false;
     }
+    if (viaTemporary) UnregisterTemporaryFile(m_downloadTempPath);
     m_downloadTempPath[0] = '\0';
     if (raiseRate) ChangeBaudRate(previousRate);
     restoreRecording();

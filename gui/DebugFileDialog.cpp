@@ -127,17 +127,14 @@ void CDebugFileDialog::GetFile() {
     MAReceiver* receiver = m_program.receiver;
     QtOperator* ui = m_program.ui;
     ui->SetProgressBar(m_progress);
-    AbortSwitch* abort = m_program.abort;
     auto state = m_state;
     const Variant variant = m_variant;
-    m_program.worker->Run([receiver, ui, path, state, abort, variant] {
+    m_program.worker->Run([receiver, ui, path, state, variant] {
         if (!DebugSavePathGiven(*ui, path.constData(), variant)) return;  // the state stays 0
         *state = kWorkerRunning;
-        if (ConfirmDebugDownload(*ui, variant) && !DownloadDebugFileAndReport(*receiver, path.constData(), ui) &&
-            abort && abort->Aborted()) {
-            // The program is closing: what was written is not the file.
-            std::remove(path.constData());
-        }
+        // A download stopped because the program closes leaves the file as
+        // it was: the core writes beside it and replaces it only when whole.
+        if (ConfirmDebugDownload(*ui, variant)) DownloadDebugFileAndReport(*receiver, path.constData(), ui);
         *state = kWorkerFinished;
     });
 }

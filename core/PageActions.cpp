@@ -25,8 +25,7 @@ constexpr const char* kOutOfDate =
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
                                 IStatusSink* status, bool warnOutOfDate) {
     if (status) status->SetStatusText("Connecting...");
-    if (!receiver.Connect(portName)) {
-        receiver.Ui().ShowMessage(kConnectFailed, "QVR Family Config Tool.", MessageIcon::None, MessageButtons::Ok);
+    if (!ConnectReceiver(receiver, portName)) {
         if (status) status->SetStatusText("Not Connected.");
         return ConnectResult::NoReceiver;
     }
@@ -44,8 +43,8 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
 
 bool ConnectReceiver(MAReceiver& receiver, const char* portName) {
     if (receiver.Connect(portName)) return true;
-    const char* caption = receiver.GetVariant() == Variant::Handheld ? kHandheldCaption : "QVR Family Config Tool.";
-    receiver.Ui().ShowMessage(kConnectFailed, caption, MessageIcon::None, MessageButtons::Ok);
+    receiver.Ui().ShowMessage(kConnectFailed, receiver.GetProfile().connectFailedCaption, MessageIcon::None,
+                              MessageButtons::Ok);
     return false;
 }
 

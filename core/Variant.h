@@ -131,6 +131,11 @@ struct VariantProfile {
     // Caption of the page's messages (the handheld page keeps the desktop's).
     const char* gsmBearerCaption;
 
+    // --- Connection page
+    // Caption of "Unable to establish connection to receiver. ..." (the
+    // desktop's ends with a full stop).
+    const char* connectFailedCaption;
+
     // --- debug file
     DebugFileTexts debugFile;
 
@@ -180,6 +185,7 @@ inline constexpr VariantProfile kDesktopProfile = {
     /* readsUhfModeAndSpacing */ false,
     /* fecMenuLogWaitMs */ 100,
     /* gsmBearerCaption */ kDesktopCaption,
+    /* connectFailedCaption */ "QVR Family Config Tool.",
     {"", "Warning", "File Download Successful!", "Success", "File Download Failed!", "Failure",
      "File deleted successfully!", "Success", "Failure"},
 };
@@ -212,6 +218,7 @@ inline constexpr VariantProfile kHandheldProfile = {
     /* readsUhfModeAndSpacing */ true,
     /* fecMenuLogWaitMs */ 0,
     /* gsmBearerCaption */ kDesktopCaption,
+    /* connectFailedCaption */ kHandheldCaption,
     // The handheld names its outcomes shortly.
     {kHandheldCaption, "Warning!", "Successful!", "Successful!", "Failed!", "Failed!", "Successful!", "Successful!",
      "Failed!"},

@@ -101,6 +101,8 @@ TEST(ConnectAndRefresh, OutcomesStatusTextsAndMessages) {
     } cases[] = {
         {Setup::PortBusy, ConnectResult::NoReceiver, {"Connecting...", "Not Connected."},
          {{failed, "QVR Family Config Tool.", MessageIcon::None}}},
+        {Setup::PortBusy, ConnectResult::NoReceiver, {"Connecting...", "Not Connected."},
+         {{failed, kHandheld, MessageIcon::None}}, Variant::Handheld},
         {Setup::NoUserInfo, ConnectResult::RefreshFailed,
          {"Connecting...", "Collecting Data...", "Retrieving receiver settings...", "Not Connected."},
          {{"Version Log is missing DB_VLOG_USERINFO entry.", kDesktop, MessageIcon::Warning}}},

@@ -17,7 +17,6 @@
 #include "desktop/GsmPages.h"
 #include "desktop/Pages.h"
 #include "desktop/UhfPage.h"
-#include "gui/Abort.h"
 #include "gui/Dialogs.h"
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
@@ -26,11 +25,6 @@
 #include "Text.h"
 
 using namespace qvr;
-
-namespace {
-// How long closing waits for a stopped receiver operation to end.
-constexpr int kCloseWaitMs = 3000;
-} // namespace
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
     : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
@@ -145,14 +139,9 @@ void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
                                   kDesktopCaption, MessageIcon::Exclamation, MessageButtons::Ok);
         return;
     }
-    ReceiverWorker* worker = m_program.worker;
-    if (worker && worker->Busy()) {
-        // Stop the running operation at its next wait and let go of the port.
-        if (m_program.abort) m_program.abort->Abort();
-        m_program.ui->SetSilent(true);
-        hide();
-        worker->WaitIdle(kCloseWaitMs);
-    }
+    // Stop a running operation at its next wait and let go of the port; it
+    // touches no page on its way out.
+    StopRunningOperation(m_program, this);
     QDialog::done(QDialog::Rejected);
     event->accept();
     QApplication::quit();

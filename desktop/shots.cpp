@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QLineEdit>
@@ -44,43 +43,10 @@
 #include "gui/ProgramState.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
+#include "gui/Shots.h"
 #include "VirtualLink.h"
 
 namespace {
-
-class Shooter {
-public:
-    explicit Shooter(const QString& dir) : m_dir(dir) {}
-
-    // settle = false: as the widget is now, before pending events (the end
-    // of a receiver operation) are processed.
-    bool Save(QWidget* widget, const QString& name, bool settle = true) {
-        if (settle) QApplication::processEvents();
-        const QString path = m_dir.filePath(name + ".png");
-        if (!widget->grab().save(path)) {
-            std::fprintf(stderr, "qvr-desktop-shots: cannot write %s\n", qPrintable(path));
-            m_failed = true;
-            return false;
-        }
-        std::printf("%s\n", qPrintable(path));
-        ++m_count;
-        return true;
-    }
-    int Count() const { return m_count; }
-    bool Failed() const { return m_failed; }
-
-private:
-    QDir m_dir;
-    int m_count = 0;
-    bool m_failed = false;
-};
-
-// A file-name part for a tab caption: "Receiver Settings" -> "receiver-settings".
-QString Slug(QString text) {
-    text = text.toLower();
-    text.replace(' ', '-');
-    return text;
-}
 
 void Wait(ReceiverWorker& worker) {
     worker.WaitIdle();
@@ -431,107 +397,94 @@ void ShootDebugFile(ProgramState& p, Shooter& shots) {
 }
 
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: qvr-desktop-shots OUTDIR\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    const QString outdir = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(outdir)) {
-        std::fprintf(stderr, "qvr-desktop-shots: cannot create %s\n", argv[1]);
-        return 1;
-    }
-    Shooter shots(outdir);
+    return RunShots(argc, argv, "qvr-desktop-shots", [](Shooter& shots) {
+        QtOperator ui;
+        ReceiverWorker worker;
+        ProgramState p;
+        p.ui = &ui;
+        p.worker = &worker;
+        p.simulatedPort = "SIM1";
 
-    QtOperator ui;
-    ReceiverWorker worker;
-    ProgramState p;
-    p.ui = &ui;
-    p.worker = &worker;
-    p.simulatedPort = "SIM1";
-
-    // Prompts are answered, not shown: OK and Yes, the serial number on the
-    // enclosure, the radio kept. The radio prompt's texts are kept for its shot.
-    SeenPrompts seen;
-    auto answer = [&seen](QtOperator::Prompt& prompt) {
-        prompt.answer = prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
-        if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = "QV410002317";
-        if (prompt.kind == QtOperator::Prompt::Kind::RadioNotFound) {
-            seen.radioText = prompt.text;
-            seen.radioBox = prompt.checkBoxText;
-        }
-    };
-
-    struct Receiver {
-        const char* preset;
-        const char* name;
-    };
-    bool first = true;
-    for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
-                              Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
-        ui.SetScript(answer);
-        ShootReceiver(p, shots, r.preset, r.name, first);
-        first = false;
-    }
-    // A receiver whose configuration names a UHF radio that does not answer.
-    ui.SetScript(answer);
-    ShootReceiver(p, shots, "none", "missing-radio", false, [](qvr::sim::SimUnit& unit) {
-        for (auto& c : unit.receiver.Components())
-            if (c.type == qvr::sim::component::UserInfo) {
-                c.texts[2] = "3AS/PT";
-                c.texts[4] = "0000000000000001";
-                c.texts[5] = "0096N81NNNNN";
+        // Prompts are answered, not shown: OK and Yes, the serial number on the
+        // enclosure, the radio kept. The radio prompt's texts are kept for its shot.
+        SeenPrompts seen;
+        auto answer = [&seen](QtOperator::Prompt& prompt) {
+            prompt.answer = prompt.buttons == qvr::MessageButtons::YesNo ? qvr::MessageAnswer::Yes : qvr::MessageAnswer::Ok;
+            if (prompt.kind == QtOperator::Prompt::Kind::EnclosureSerial) prompt.entered = "QV410002317";
+            if (prompt.kind == QtOperator::Prompt::Kind::RadioNotFound) {
+                seen.radioText = prompt.text;
+                seen.radioBox = prompt.checkBoxText;
             }
-    });
+        };
 
-    ui.SetScript(answer);
-    ShootGsmPages(p, shots, answer);
-
-    ShootUhfAndUpgradePages(p, shots);
-    ShootDebugFile(p, shots);
-
-    // The three dialogs, empty and filled in.
-    {
-        CChangeSerialDialog dialog("QV410002317");
-        dialog.show();
-        shots.Save(&dialog, "dialog-change-serial-empty");
-        dialog.Edit()->setText("abc12345678");
-        shots.Save(&dialog, "dialog-change-serial-filled");
-        dialog.Edit()->setText("AB312345678");
-        shots.Save(&dialog, "dialog-change-serial-invalid");
-    }
-    {
-        CEnclosureNumberDialog dialog;
-        dialog.show();
-        shots.Save(&dialog, "dialog-enclosure-empty");
-        dialog.Edit()->setText("QV410002317");
-        shots.Save(&dialog, "dialog-enclosure-filled");
-    }
-    {
-        CRadioNotFoundDialog dialog;
-        dialog.show();
-        shots.Save(&dialog, "dialog-radio-not-found-empty");
-        if (seen.radioText.isEmpty()) {
-            std::fprintf(stderr, "qvr-desktop-shots: the refresh did not ask about the missing radio\n");
-        } else {
-            dialog.SetTexts(seen.radioText, seen.radioBox);
-            shots.Save(&dialog, "dialog-radio-not-found-filled");
-            dialog.CheckBox()->click();
-            shots.Save(&dialog, "dialog-radio-not-found-checked");
+        struct Receiver {
+            const char* preset;
+            const char* name;
+        };
+        bool first = true;
+        for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
+                                  Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
+            ui.SetScript(answer);
+            ShootReceiver(p, shots, r.preset, r.name, first);
+            first = false;
         }
-    }
+        // A receiver whose configuration names a UHF radio that does not answer.
+        ui.SetScript(answer);
+        ShootReceiver(p, shots, "none", "missing-radio", false, [](qvr::sim::SimUnit& unit) {
+            for (auto& c : unit.receiver.Components())
+                if (c.type == qvr::sim::component::UserInfo) {
+                    c.texts[2] = "3AS/PT";
+                    c.texts[4] = "0000000000000001";
+                    c.texts[5] = "0096N81NNNNN";
+                }
+        });
 
-    // The help window at each topic.
-    SetHelpBook(DesktopHelpBook());
-    for (int topic = 1; topic <= 8; ++topic) {
-        ShowHelpTopic(topic);
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName() == "QVRHelpWindow" && w->isVisible())
-                shots.Save(w, QString("help-%1").arg(topic));
-    }
+        ui.SetScript(answer);
+        ShootGsmPages(p, shots, answer);
 
-    worker.WaitIdle();
-    std::printf("%d images\n", shots.Count());
-    return shots.Failed() ? 1 : 0;
+        ShootUhfAndUpgradePages(p, shots);
+        ShootDebugFile(p, shots);
+
+        // The three dialogs, empty and filled in.
+        {
+            CChangeSerialDialog dialog("QV410002317");
+            dialog.show();
+            shots.Save(&dialog, "dialog-change-serial-empty");
+            dialog.Edit()->setText("abc12345678");
+            shots.Save(&dialog, "dialog-change-serial-filled");
+            dialog.Edit()->setText("AB312345678");
+            shots.Save(&dialog, "dialog-change-serial-invalid");
+        }
+        {
+            CEnclosureNumberDialog dialog;
+            dialog.show();
+            shots.Save(&dialog, "dialog-enclosure-empty");
+            dialog.Edit()->setText("QV410002317");
+            shots.Save(&dialog, "dialog-enclosure-filled");
+        }
+        {
+            CRadioNotFoundDialog dialog;
+            dialog.show();
+            shots.Save(&dialog, "dialog-radio-not-found-empty");
+            if (seen.radioText.isEmpty()) {
+                std::fprintf(stderr, "qvr-desktop-shots: the refresh did not ask about the missing radio\n");
+            } else {
+                dialog.SetTexts(seen.radioText, seen.radioBox);
+                shots.Save(&dialog, "dialog-radio-not-found-filled");
+                dialog.CheckBox()->click();
+                shots.Save(&dialog, "dialog-radio-not-found-checked");
+            }
+        }
+
+        // The help window at each topic.
+        SetHelpBook(DesktopHelpBook());
+        for (int topic = 1; topic <= 8; ++topic) {
+            ShowHelpTopic(topic);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "QVRHelpWindow" && w->isVisible())
+                    shots.Save(w, QString("help-%1").arg(topic));
+        }
+
+        worker.WaitIdle();
+    });
 }

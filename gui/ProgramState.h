@@ -42,3 +42,8 @@ struct ProgramState {
 
 // Ends the program as the state says.
 void EndProgram(ProgramState& program, int exitCode);
+
+// The window is closing: a receiver operation still running is stopped at
+// its next wait (nothing more is shown, the port is let go) and waited for,
+// with the window already hidden, for at most a few seconds.
+void StopRunningOperation(ProgramState& program, QWidget* window);

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 #include <QWhatsThis>
 
-#include "gui/Abort.h"
 #include "gui/DebugFileDialog.h"
 #include "gui/Help.h"
 #include "gui/ProgramState.h"
@@ -15,11 +14,6 @@
 #include "gui/ReceiverWorker.h"
 #include "handheld/HelpTopics.h"
 #include "handheld/Pages.h"
-
-namespace {
-// How long closing waits for a stopped receiver operation to end.
-constexpr int kCloseWaitMs = 3000;
-} // namespace
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
     : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
@@ -114,15 +108,9 @@ void CQVRPropertySheet::reject() {
 }
 
 void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
-    ReceiverWorker* worker = m_program.worker;
-    if (worker && worker->Busy()) {
-        // Stop the running operation (a connect: up to a minute) at its next
-        // wait and let go of the port; it touches no page on its way out.
-        if (m_program.abort) m_program.abort->Abort();
-        if (m_program.ui) m_program.ui->SetSilent(true);
-        hide();
-        worker->WaitIdle(kCloseWaitMs);
-    }
+    // Stop a running operation at its next wait and let go of the port; it
+    // touches no page on its way out.
+    StopRunningOperation(m_program, this);
     QDialog::done(QDialog::Rejected);
     event->accept();
     QApplication::quit();

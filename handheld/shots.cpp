@@ -11,11 +11,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
-#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
@@ -31,6 +28,7 @@
 #include "gui/ProgramState.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
+#include "gui/Shots.h"
 #include "handheld/App.h"
 #include "handheld/ConnectionPage.h"
 #include "handheld/GsmBearerPage.h"
@@ -40,59 +38,6 @@
 #include "handheld/ReceiverPage.h"
 
 namespace {
-
-class Shooter {
-public:
-    explicit Shooter(const QString& dir) : m_dir(dir) {}
-
-    // settle = false: as the widget is now, before pending events (the end
-    // of a receiver operation) are processed.
-    bool Save(QWidget* widget, const QString& name, bool settle = true) {
-        if (settle) QApplication::processEvents();
-        CheckFits(widget, name);
-        const QString path = m_dir.filePath(name + ".png");
-        if (!widget->grab().save(path)) {
-            std::fprintf(stderr, "qvr-handheld-shots: cannot write %s\n", qPrintable(path));
-            m_failed = true;
-            return false;
-        }
-        std::printf("%s\n", qPrintable(path));
-        ++m_count;
-        return true;
-    }
-    int Count() const { return m_count; }
-    bool Failed() const { return m_failed; }
-
-private:
-    // What does not fit the screen: the window's layout asking for more
-    // than the window has, or a page's content wider than its scroll area.
-    static void CheckFits(QWidget* widget, const QString& name) {
-        if (widget->layout()) {
-            const QSize needed = widget->layout()->minimumSize();
-            if (needed.width() > widget->width() || needed.height() > widget->height())
-                std::fprintf(stderr, "qvr-handheld-shots: %s needs %dx%d, has %dx%d\n", qPrintable(name),
-                             needed.width(), needed.height(), widget->width(), widget->height());
-        }
-        for (QScrollArea* scroll : widget->findChildren<QScrollArea*>()) {
-            if (!scroll->isVisible() || !scroll->widget()) continue;
-            const int needed = scroll->widget()->minimumSizeHint().width();
-            if (needed > scroll->viewport()->width())
-                std::fprintf(stderr, "qvr-handheld-shots: %s: page content needs %d pixels across, has %d\n",
-                             qPrintable(name), needed, scroll->viewport()->width());
-        }
-    }
-
-    QDir m_dir;
-    int m_count = 0;
-    bool m_failed = false;
-};
-
-// A file-name part for a tab caption: "GSM Bearer" -> "gsm-bearer".
-QString Slug(QString text) {
-    text = text.toLower();
-    text.replace(' ', '-');
-    return text;
-}
 
 void Wait(ReceiverWorker& worker) {
     worker.WaitIdle();
@@ -283,43 +228,30 @@ void ShootDebugFile(ProgramState& p, Shooter& shots, const Screen& screen) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: qvr-handheld-shots OUTDIR\n");
-        return 2;
-    }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    const QString outdir = QString::fromLocal8Bit(argv[1]);
-    if (!QDir().mkpath(outdir)) {
-        std::fprintf(stderr, "qvr-handheld-shots: cannot create %s\n", argv[1]);
-        return 1;
-    }
-    Shooter shots(outdir);
+    return RunShots(argc, argv, "qvr-handheld-shots", [](Shooter& shots) {
+        QtOperator ui;
+        ReceiverWorker worker;
+        ProgramState p;
+        p.ui = &ui;
+        p.worker = &worker;
+        p.simulatedPort = "SIM1";
+        ui.SetScript(AnswerAll);
 
-    QtOperator ui;
-    ReceiverWorker worker;
-    ProgramState p;
-    p.ui = &ui;
-    p.worker = &worker;
-    p.simulatedPort = "SIM1";
-    ui.SetScript(AnswerAll);
-
-    struct Receiver {
-        const char* preset;
-        const char* name;
-    };
-    for (const Screen& screen : {Screen{QSize(240, 320), "240x320"}, Screen{QSize(480, 640), "480x640"}}) {
-        bool first = true;
-        for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
-                                  Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
-            ShootReceiver(p, shots, screen, r.preset, r.name, first);
-            first = false;
+        struct Receiver {
+            const char* preset;
+            const char* name;
+        };
+        for (const Screen& screen : {Screen{QSize(240, 320), "240x320"}, Screen{QSize(480, 640), "480x640"}}) {
+            bool first = true;
+            for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
+                                      Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
+                ShootReceiver(p, shots, screen, r.preset, r.name, first);
+                first = false;
+            }
+            ShootGsmPages(p, shots, screen);
+            ShootDebugFile(p, shots, screen);
         }
-        ShootGsmPages(p, shots, screen);
-        ShootDebugFile(p, shots, screen);
-    }
 
-    worker.WaitIdle();
-    std::printf("%d images\n", shots.Count());
-    return shots.Failed() ? 1 : 0;
+        worker.WaitIdle();
+    });
 }

@@ -11,6 +11,7 @@
 #include "gui/Dialogs.h"
 
 #include "DesktopFixture.h"
+#include "SlowDevice.h"
 #include "desktop/AudioPage.h"
 #include "gui/Help.h"
 #include "desktop/Pages.h"
@@ -19,7 +20,6 @@ using qvr::MessageAnswer;
 
 namespace {
 
-// Counts paint events of a widget.
 // Counts the paint events of a label and keeps the texts it painted.
 class PaintCounter : public QObject {
 public:
@@ -33,27 +33,6 @@ public:
         }
         return false;
     }
-};
-
-// A serial device that takes a little real time for every read, so that a
-// connect lasts long enough to watch the window while it runs.
-class SlowDevice : public qvr::ISerialDevice {
-public:
-    explicit SlowDevice(qvr::ISerialDevice& inner) : m_inner(inner) {}
-    bool Open(const char* name) override { return m_inner.Open(name); }
-    bool IsOpen() const override { return m_inner.IsOpen(); }
-    void Close() override { m_inner.Close(); }
-    bool FetchLineSettings() override { return m_inner.FetchLineSettings(); }
-    bool ApplyLineSettings(int baud) override { return m_inner.ApplyLineSettings(baud); }
-    bool Read(uint8_t* d, size_t n, uint32_t t, size_t* r) override {
-        QThread::msleep(3);
-        return m_inner.Read(d, n, t, r);
-    }
-    bool Write(const uint8_t* s, size_t n, size_t* w) override { return m_inner.Write(s, n, w); }
-    int LastError() const override { return m_inner.LastError(); }
-
-private:
-    qvr::ISerialDevice& m_inner;
 };
 
 void SetGpsVersion(DesktopFixture& f, const char* version) {
@@ -251,7 +230,7 @@ private slots:
 
     void closingDuringAConnectEndsItAtOnce() {
         DesktopFixture f("none", 57600);  // found at the sixth rate: a long connect
-        SlowDevice slow(f.link->Device());
+        qvr::test::SlowDevice slow(f.link->Device());
         AbortableDevice device(slow, *f.clock, f.abort);
         qvr::PlatformServices services{f.clock.get(), &device, &f.trace, nullptr, &f.ui, &f.ui};
         qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
@@ -305,7 +284,7 @@ private slots:
 
     void windowRepaintsDuringAConnect() {
         DesktopFixture f("none");
-        SlowDevice slow(f.link->Device());
+        qvr::test::SlowDevice slow(f.link->Device());
         qvr::PlatformServices services{&f.link->Clock(), &slow, &f.trace, nullptr, &f.ui, &f.ui};
         qvr::MAReceiver receiver(qvr::Variant::Desktop, services);
         f.program.receiver = &receiver;

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include "DesktopFixture.h"
+#include "SlowDevice.h"
 #include "SimGsmModule.h"
 #include "SimUhfRadio.h"
 #include "desktop/UpgradePages.h"
@@ -35,27 +36,6 @@ const QString kMissing = "The specified upgrade file does not seem to exist. Ple
 const QString kSuccess = "Upgrade Successful!";
 const QString kFailure =
     "Upgrade was not successful. Verify radio operation and contact a service depot for assistance.";
-
-// A serial device that takes a little real time for every read, so that an
-// upgrade lasts long enough to watch the window while it runs.
-class SlowDevice : public qvr::ISerialDevice {
-public:
-    explicit SlowDevice(qvr::ISerialDevice& inner) : m_inner(inner) {}
-    bool Open(const char* name) override { return m_inner.Open(name); }
-    bool IsOpen() const override { return m_inner.IsOpen(); }
-    void Close() override { m_inner.Close(); }
-    bool FetchLineSettings() override { return m_inner.FetchLineSettings(); }
-    bool ApplyLineSettings(int baud) override { return m_inner.ApplyLineSettings(baud); }
-    bool Read(uint8_t* d, size_t n, uint32_t t, size_t* r) override {
-        QThread::msleep(2);
-        return m_inner.Read(d, n, t, r);
-    }
-    bool Write(const uint8_t* s, size_t n, size_t* w) override { return m_inner.Write(s, n, w); }
-    int LastError() const override { return m_inner.LastError(); }
-
-private:
-    qvr::ISerialDevice& m_inner;
-};
 
 // Counts the paint events of a label and keeps the texts it painted.
 class PaintCounter : public QObject {
@@ -295,7 +275,7 @@ private slots:
 
     void windowRepaintsDuringAnUpgrade() {
         UpgradeFixture f("uhf");
-        SlowDevice slow(f.link->Device());
+        qvr::test::SlowDevice slow(f.link->Device(), 2);
         f.program.upgradeDevice = &slow;
         const QString path = f.File("radio.sfo", Pattern(132 * 40));
         f.answers = {MessageAnswer::Yes, MessageAnswer::Ok};

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "HandheldFixture.h"
+#include "SlowDevice.h"
 #include "gui/DebugFileDialog.h"
 #include "gui/Help.h"
 #include "handheld/Pages.h"
@@ -29,27 +30,6 @@ void SetGpsVersion(HandheldFixture& f, const char* version) {
     for (auto& c : f.unit->receiver.Components())
         if (c.type == qvr::sim::component::GpsCard) c.texts[3] = version;
 }
-
-// A serial device that takes a little real time for every read, so that a
-// connect lasts long enough to close the window during it.
-class SlowDevice : public qvr::ISerialDevice {
-public:
-    explicit SlowDevice(qvr::ISerialDevice& inner) : m_inner(inner) {}
-    bool Open(const char* name) override { return m_inner.Open(name); }
-    bool IsOpen() const override { return m_inner.IsOpen(); }
-    void Close() override { m_inner.Close(); }
-    bool FetchLineSettings() override { return m_inner.FetchLineSettings(); }
-    bool ApplyLineSettings(int baud) override { return m_inner.ApplyLineSettings(baud); }
-    bool Read(uint8_t* d, size_t n, uint32_t t, size_t* r) override {
-        QThread::msleep(3);
-        return m_inner.Read(d, n, t, r);
-    }
-    bool Write(const uint8_t* s, size_t n, size_t* w) override { return m_inner.Write(s, n, w); }
-    int LastError() const override { return m_inner.LastError(); }
-
-private:
-    qvr::ISerialDevice& m_inner;
-};
 
 } // namespace
 
@@ -252,7 +232,7 @@ private slots:
 
     void closingDuringAConnectStopsIt() {
         HandheldFixture f("none", 57600);  // found at the sixth rate: a long connect
-        SlowDevice slow(f.link->Device());
+        qvr::test::SlowDevice slow(f.link->Device());
         AbortableDevice device(slow, *f.clock, f.abort);
         qvr::PlatformServices services{f.clock.get(), &device, &f.trace, nullptr, &f.ui, &f.ui};
         qvr::MAReceiver receiver(qvr::Variant::Handheld, services);

@@ -1,0 +1,48 @@
+#include "gui/Startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "gui/ProgramState.h"
+#include "gui/Simulation.h"
+#include "platform/SerialDevice.h"
+
+bool StartRequestedSimulation(int argc, char** argv, const char* programName, ProgramState& program) {
+    QString preset;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == "--simulate") preset = "uhf";
+        else if (arg.startsWith("--simulate=")) preset = arg.mid(11);
+    }
+    if (preset.isEmpty()) return true;
+    QString error;
+    program.simulatedPort = StartSimulation(preset, &error);
+    if (!program.simulatedPort.isEmpty()) return true;
+    std::fprintf(stderr, "%s: cannot start the simulated receiver: %s\n", programName,
+                 error.toLocal8Bit().constData());
+    return false;
+}
+
+ReceiverRuntime::ReceiverRuntime(qvr::Variant variant, ProgramState& program)
+    : m_clock(qvr::SystemClock(), m_abort), m_systemDevice(qvr::CreateSystemSerialDevice()),
+      m_device(*m_systemDevice, m_clock, m_abort) {
+    qvr::PlatformServices services;
+    services.clock = &m_clock;
+    services.serial = &m_device;
+    services.ui = &m_ui;
+    services.status = &m_ui;
+    m_receiver = std::make_unique<qvr::MAReceiver>(variant, services);
+    program.receiver = m_receiver.get();
+    program.ui = &m_ui;
+    program.worker = &m_worker;
+    program.abort = &m_abort;
+}
+
+int FinishProgram(ReceiverWorker& worker, int exitCode) {
+    if (worker.Busy() && !worker.WaitIdle(2000)) {
+        StopSimulation();
+        std::_Exit(exitCode);
+    }
+    StopSimulation();
+    return exitCode;
+}

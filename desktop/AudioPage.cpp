@@ -124,19 +124,7 @@ void CAudioPropertyPage::OnSetActive() {
     MAReceiver* receiver = p.receiver;
     if (!receiver) return;
     // The receiver object belongs to the running operation until it ends.
-    if (p.worker && p.worker->Busy()) {
-        if (!m_activationPending) {
-            m_activationPending = true;
-            connect(
-                p.worker, &ReceiverWorker::finished, this,
-                [this] {
-                    m_activationPending = false;
-                    OnSetActive();
-                },
-                Qt::SingleShotConnection);
-        }
-        return;
-    }
+    if (p.worker && p.worker->DeferWhileBusy(this, &m_activationPending, [this] { OnSetActive(); })) return;
     const int32_t model = receiver->Info().modelKind;
 
     // 1. The Timer LED row (not on the "QVR4100 MA") and the number of samples.

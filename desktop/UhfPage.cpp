@@ -95,19 +95,7 @@ void CUHFPropertyPage::OnSetActive() {
     ProgramState& p = Program();
     // The record may change while a receiver operation runs: fill the fields
     // when it has ended.
-    if (p.worker && p.worker->Busy()) {
-        if (!m_activationPending) {
-            m_activationPending = true;
-            connect(
-                p.worker, &ReceiverWorker::finished, this,
-                [this] {
-                    m_activationPending = false;
-                    OnSetActive();
-                },
-                Qt::SingleShotConnection);
-        }
-        return;
-    }
+    if (p.worker && p.worker->DeferWhileBusy(this, &m_activationPending, [this] { OnSetActive(); })) return;
     const qvr::UhfBlock& uhf = p.record.peripheral.uhf;
     m_power->setCurrentIndex(qvr::UhfPowerChoiceIndex(uhf.txPower));
     m_moduleName->setText(ReplyText(uhf.moduleName));

@@ -46,6 +46,20 @@ bool ReceiverWorker::RunWithWaitCursor(std::function<void()> job, std::function<
     });
 }
 
+bool ReceiverWorker::DeferWhileBusy(QObject* context, bool* pending, std::function<void()> later) {
+    if (!m_busy) return false;
+    if (*pending) return true;
+    *pending = true;
+    connect(
+        this, &ReceiverWorker::finished, context,
+        [pending, later = std::move(later)] {
+            *pending = false;
+            later();
+        },
+        Qt::SingleShotConnection);
+    return true;
+}
+
 void ReceiverWorker::WaitIdle() {
     while (m_busy) QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
 }

@@ -25,6 +25,10 @@ public:
     // the focus while that button was disabled.
     bool RunWithWaitCursor(std::function<void()> job, std::function<void()> done = {}, QWidget* focus = nullptr);
     bool Busy() const { return m_busy; }
+    // While a job runs: `later` runs on context's thread once it has ended,
+    // once however often this is asked before then (*pending notes that it
+    // is due), and true is returned. False when no job runs.
+    bool DeferWhileBusy(QObject* context, bool* pending, std::function<void()> later);
     // Waits (processing events) until the running job has finished.
     void WaitIdle();
     // The same for at most timeoutMs; true when the worker is idle.

@@ -128,19 +128,7 @@ void CRadioSettingsPropertyPage::OnSetActive() {
     ProgramState& p = Program();
     // The record may change while a receiver operation runs: fill the page
     // when it has ended.
-    if (p.worker && p.worker->Busy()) {
-        if (!m_activationPending) {
-            m_activationPending = true;
-            connect(
-                p.worker, &ReceiverWorker::finished, this,
-                [this] {
-                    m_activationPending = false;
-                    OnSetActive();
-                },
-                Qt::SingleShotConnection);
-        }
-        return;
-    }
+    if (p.worker && p.worker->DeferWhileBusy(this, &m_activationPending, [this] { OnSetActive(); })) return;
     const PeripheralBlock& peripheral = p.record.peripheral;
     const UhfBlock& uhf = peripheral.uhf;
     const GsmBlock& gsm = peripheral.gsm;

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("QVR4100MAConfigTool");
+    QApplication::setDesktopFileName("QVR4100MAConfigTool");  // its menu entry and icon
     QApplication::setWindowIcon(AppIcon());
     ReceiverRuntime runtime(qvr::Variant::Desktop, program);
 

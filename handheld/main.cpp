@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("QVRConfigTool");
+    QApplication::setDesktopFileName("QVRConfigTool");  // its menu entry and icon
     QApplication::setWindowIcon(AppIcon());
     ReceiverRuntime runtime(qvr::Variant::Handheld, program);
     // The program may have to end before its event loop runs (TRV+ found

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds the Debian package from build/default, checks the desktop entries,
+# installs the package on this machine and runs the installed programs.
+# Runs as root on a fresh Debian machine (sudo otherwise), from the repository
+# root, after scripts/test.sh has built build/default.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+start=$SECONDS
+scripts/deps.sh desktop-file-utils man-db dpkg-dev file
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+fail() { echo "package: FAILED: $*" >&2; exit 1; }
+
+# The build tree of scripts/test.sh; configured again so that the install
+# rules are current, built (nothing to do after scripts/test.sh).
+cmake --preset default >/dev/null
+cmake --build --preset default
+out=build/package
+rm -rf "$out"
+mkdir -p "$out"
+(cd build/default && cpack -G DEB -B "$PWD/../package" >/dev/null) || fail "cpack"
+deb=$(ls "$out"/*.deb)
+[ "$(echo "$deb" | wc -l)" -eq 1 ] || fail "expected one .deb in $out, found: $deb"
+echo "package: built $deb"
+dpkg-deb -f "$deb" Package Version Architecture Depends
+
+for entry in data/applications/*.desktop; do
+  desktop-file-validate "$entry" || fail "desktop-file-validate $entry"
+done
+echo "package: desktop entries valid"
+
+# Minimal Debian images tell dpkg to leave out /usr/share/man; let our own
+# pages through, so that `man -w` finds what the package ships.
+if grep -qs '^path-exclude=*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+  echo "package: dpkg excludes /usr/share/man on this machine; including qvrctl's and qvr-sim's pages"
+  printf 'path-include=/usr/share/man/man1/qvrctl.1*\npath-include=/usr/share/man/man1/qvr-sim.1*\n' |
+    $sudo tee /etc/dpkg/dpkg.cfg.d/zz-qvr-config-tool-man >/dev/null
+fi
+
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null ||
+  fail "apt-get install ./$deb"
+package=$(dpkg-deb -f "$deb" Package)
+dpkg -L "$package" | grep -v '/$' | sort | sed 's/^/  /'
+
+# The installed programs, not the build tree's.
+export PATH=/usr/bin:/bin
+for program in qvrctl qvr-sim QVR4100MAConfigTool QVRConfigTool; do
+  [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not installed in /usr/bin"
+done
+qvrctl --help | grep -q '^usage: qvrctl' || fail "qvrctl --help"
+qvr-sim --list-presets | grep -q '^uhf ' || fail "qvr-sim --list-presets"
+man -w qvrctl | grep -q '^/usr/share/man/man1/qvrctl\.1' || fail "man -w qvrctl"
+man -w qvr-sim >/dev/null || fail "man -w qvr-sim"
+# Every shared library the GUI programs need is there.
+for program in QVR4100MAConfigTool QVRConfigTool; do
+  ! ldd "/usr/bin/$program" | grep -q 'not found' || fail "$program misses a library"
+done
+[ -f /usr/share/bash-completion/completions/qvrctl ] || fail "bash completion"
+bash -n /usr/share/bash-completion/completions/qvrctl || fail "bash completion syntax"
+
+echo "package: OK: $(basename "$deb") installs; qvrctl --help, qvr-sim --list-presets and man -w qvrctl work ($((SECONDS - start)) s)"

@@ -1,10 +1,21 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace qvr::cli {
 
+// The length of the well-formed UTF-8 sequence that starts at text (at most
+// available bytes): 1 for ASCII, 2 to 4, or 0 when the bytes there are not
+// UTF-8 (a stray continuation byte, an overlong form, a surrogate, beyond
+// U+10FFFF, cut short).
+size_t Utf8Length(const unsigned char* text, size_t available);
+
 // A small JSON writer: values are appended in order; the caller keeps the
-// structure right (Key before each member value).
+// structure right (Key before each member value). Strings are written as
+// UTF-8: well-formed sequences pass as they are, control characters
+// (C0, DEL and C1) are escaped, and a byte that is not UTF-8 (receiver
+// texts are bytes) becomes the code point of the same value, U+0080 to
+// U+00FF, so that the output is always valid JSON.
 class Json {
 public:
     Json& Open() { Separate(); m_out += '{'; m_first = true; return *this; }

@@ -42,6 +42,7 @@ constexpr const char* kUsage =
     "  debuglog enable | disable | delete | get PATH\n"
     "  upgrade-uhf FILE                        UHF firmware upgrade\n"
     "  upgrade-gsm FILE                        GSM applet upgrade\n"
+    "An option's value may also follow an equals sign: --port=NAME, --volume=6.\n"
     "Use `qvrctl COMMAND --help` for a command's details.\n";
 
 struct Command {
@@ -107,11 +108,19 @@ int Usage(Context& c, const std::string& problem) {
 }
 
 bool TakeOption(std::vector<std::string>& args, const char* name, std::string* value) {
+    const size_t nameLength = std::strlen(name);
     for (size_t i = 0; i < args.size(); ++i) {
+        const auto at = args.begin() + static_cast<long>(i);
+        // "--name=VALUE" as well as "--name VALUE".
+        if (args[i].compare(0, nameLength, name) == 0 && args[i].size() > nameLength && args[i][nameLength] == '=') {
+            *value = args[i].substr(nameLength + 1);
+            args.erase(at);
+            return true;
+        }
         if (args[i] != name) continue;
         if (i + 1 >= args.size()) return false;
         *value = args[i + 1];
-        args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+        args.erase(at, at + 2);
         return true;
     }
     return false;
@@ -164,12 +173,7 @@ std::string Printable(const std::string& text, bool keepLineEnds) {
         } else {
             // A whole UTF-8 sequence passes, except the C1 controls
             // (U+0080..U+009F), which some terminals obey.
-            size_t length = b >= 0xF0 && b <= 0xF4 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 && b < 0xE0 ? 2 : 0;
-            if (length > 0 && (b >= 0xF5 || i + length > n)) length = 0;
-            for (size_t k = 1; k < length; ++k)
-                if ((p[i + k] & 0xC0) != 0x80) length = 0;
-            if (length == 3 && ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0))) length = 0;
-            if (length == 4 && ((b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90))) length = 0;
+            size_t length = Utf8Length(p + i, n - i);
             if (length == 2 && b == 0xC2 && p[i + 1] < 0xA0) length = 0;
             if (length == 0) {
                 escape(b);
@@ -207,22 +211,34 @@ int main(int argc, char** argv) {
     bool help = false;
     std::string usageError;
     for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (!o.command.empty() && arg != "--json" && arg != "--trace" && arg != "--handheld" && arg != "-y" &&
-            arg != "--yes" && arg != "--radio-removed" && arg != "-p" && arg != "--enclosure-serial") {
+        std::string arg = argv[i];
+        // "--option=VALUE" as well as "--option VALUE".
+        const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const bool hasInlineValue = equals != std::string::npos;
+        const std::string name = hasInlineValue ? arg.substr(0, equals) : arg;
+        const bool global = name == "--json" || name == "--trace" || name == "--handheld" || name == "-y" ||
+                            name == "--yes" || name == "--radio-removed" || name == "-p" ||
+                            name == "--enclosure-serial" || (o.command.empty() && name == "--port");
+        if (!o.command.empty() && !global) {
             // After the command, "--port" is the command's own (gsm-mrs).
             if (arg == "--help" || arg == "-h") help = true;
             else o.args.push_back(arg);
             continue;
         }
-        if (arg == "-p" || arg == "--port") {
-            if (!hasValue) { usageError = arg + " needs a port name"; break; }
-            o.port = argv[++i];
-        } else if (arg == "--enclosure-serial") {
-            if (!hasValue) { usageError = "--enclosure-serial needs a serial number"; break; }
-            c.op.enclosureSerial = argv[++i];
-        } else if (arg == "--handheld") o.handheld = true;
+        const bool takesValue = name == "-p" || name == "--port" || name == "--enclosure-serial";
+        if (hasInlineValue && !takesValue) {
+            usageError = global ? name + " takes no value: " + arg : "unknown option " + name;
+            break;
+        }
+        std::string value;
+        if (takesValue) {
+            if (hasInlineValue) value = arg.substr(equals + 1);
+            else if (i + 1 < argc) value = argv[++i];
+            else { usageError = name + (name == "--enclosure-serial" ? " needs a serial number" : " needs a port name"); break; }
+        }
+        if (takesValue && name == "--enclosure-serial") c.op.enclosureSerial = value;
+        else if (takesValue) o.port = value;
+        else if (arg == "--handheld") o.handheld = true;
         else if (arg == "--json") o.json = true;
         else if (arg == "-y" || arg == "--yes") c.op.yes = true;
         else if (arg == "--radio-removed") c.op.radioRemoved = true;

@@ -19,10 +19,23 @@ if(UNIX)
       install(FILES data/icons/${program}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     endforeach()
   endif()
-  install(FILES doc/man/qvrctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # Man pages installed compressed, as Debian keeps them.
+  set(QVR_MAN_PAGES qvrctl.1)
   if(TARGET qvr-sim)
-    install(FILES doc/man/qvr-sim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    list(APPEND QVR_MAN_PAGES qvr-sim.1)
   endif()
+  set(QVR_MAN_GZ)
+  foreach(page ${QVR_MAN_PAGES})
+    set(gz ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz)
+    add_custom_command(OUTPUT ${gz}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
+      COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/doc/man/${page} > ${gz}
+      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/doc/man/${page}
+      VERBATIM)
+    list(APPEND QVR_MAN_GZ ${gz})
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${QVR_MAN_GZ})
+  install(FILES ${QVR_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES data/completion/qvrctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
 

@@ -38,10 +38,10 @@ if grep -qs '^path-exclude=*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
     $sudo tee /etc/dpkg/dpkg.cfg.d/zz-qvr-config-tool-man >/dev/null
 fi
 
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "./$deb" >/dev/null ||
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --reinstall --no-install-recommends "./$deb" >/dev/null ||
   fail "apt-get install ./$deb"
 package=$(dpkg-deb -f "$deb" Package)
-dpkg -L "$package" | grep -v '/$' | sort | sed 's/^/  /'
+dpkg -L "$package" | while read -r path; do [ -d "$path" ] || echo "  $path"; done
 
 # The installed programs, not the build tree's.
 export PATH=/usr/bin:/bin
@@ -50,7 +50,7 @@ for program in qvrctl qvr-sim QVR4100MAConfigTool QVRConfigTool; do
 done
 qvrctl --help | grep -q '^usage: qvrctl' || fail "qvrctl --help"
 qvr-sim --list-presets | grep -q '^uhf ' || fail "qvr-sim --list-presets"
-man -w qvrctl | grep -q '^/usr/share/man/man1/qvrctl\.1' || fail "man -w qvrctl"
+man -w qvrctl | grep -q '^/usr/share/man/man1/qvrctl\.1\.gz$' || fail "man -w qvrctl"
 man -w qvr-sim >/dev/null || fail "man -w qvr-sim"
 # Every shared library the GUI programs need is there.
 for program in QVR4100MAConfigTool QVRConfigTool; do

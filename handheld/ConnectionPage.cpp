@@ -173,6 +173,9 @@ void CConnectionsPropertyPage::Tick() {
         break;
     case kNoReceiver:
     case kRefreshFailed:
+        // The job's last progress texts may still be queued behind this
+        // tick: they must not overwrite the outcome.
+        p.ui->SetStatusLabel(nullptr);
         p.connected = false;
         m_connect->setEnabled(true);
         m_ports->setEnabled(true);
@@ -181,6 +184,7 @@ void CConnectionsPropertyPage::Tick() {
         if (isVisible()) m_connect->setFocus(Qt::OtherFocusReason);
         break;
     case kConnected: {
+        p.ui->SetStatusLabel(nullptr);  // as above
         *m_state = kConnected;
         p.connected = true;
         emit connected();

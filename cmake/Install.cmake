@@ -42,7 +42,9 @@ endif()
 # cpack -G DEB in the build tree: one package with every program.
 set(CPACK_PACKAGE_NAME "qvr-config-tool")
 set(CPACK_PACKAGE_VENDOR "QVR Config Tool developers")
-set(CPACK_PACKAGE_CONTACT "QVR Config Tool developers <qvr-config-tool@localhost>")
+set(QVR_PACKAGE_MAINTAINER "QVR Config Tool developers <qvr-config-tool@localhost>"
+    CACHE STRING "The Debian package's Maintainer field")
+set(CPACK_PACKAGE_CONTACT "${QVR_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for QVR family GNSS survey receivers")
 set(CPACK_PACKAGE_DESCRIPTION
     "Finds a QVR4100 MA, QVR4100 MAX or QVR1500 LBX receiver on a serial port at\n"

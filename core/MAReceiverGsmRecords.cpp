@@ -170,7 +170,7 @@ bool MAReceiver::AppletWrite(uint32_t type, const char* payload, uint32_t limitM
         for (int wait = 0; wait < kLateReplyWaits && !replied && !LinkLost(); ++wait) {
             replied = ReadAppletReply(reply, kAppletReplyCapacity, &replyType, &received, limitMs);
             m_port.UpdateReadBuffer();
-            if (wait > 0 && m_port.Find(0, kLogSync, sizeof kLogSync) < 0) break;  // no frame under way
+            if (m_port.Find(0, kLogSync, sizeof kLogSync) < 0) break;  // no frame under way
         }
         if (!replied && !LinkLost()) {
             TraceF(Trace(), "AppletWrite - no reply to request %u, sent once more.", static_cast<unsigned>(type));

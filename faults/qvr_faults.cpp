@@ -145,6 +145,11 @@ Fault DebugFault(const char* name, sim::DebugStreamFault kind, uint32_t block = 
 }
 const Fault kVanish = {"device vanishes", nullptr,
                        [](Rig& r, sim::SimTime after) { r.link.VanishAt(r.link.Virtual().Now() + after); }};
+// The same at a later moment: `factor` times the operation's moment.
+Fault VanishLater(const char* name, int factor) {
+    return {name, nullptr,
+            [factor](Rig& r, sim::SimTime after) { r.link.VanishAt(r.link.Virtual().Now() + after * factor); }};
+}
 
 const Fault kNoFault = {"no fault", nullptr, nullptr};
 
@@ -343,7 +348,8 @@ std::vector<Operation> Operations() {
                        return bench::ReadWholeFile(r.path, &got) && got == r.file;
                    },
                    nullptr, sim::Ms(3000),
-                   With(frames, {kVanish, DebugFault("lost block", sim::DebugStreamFault::LostBlock, 3),
+                   With(frames, {kVanish, VanishLater("device vanishes mid-stream", 2),
+                                 DebugFault("lost block", sim::DebugStreamFault::LostBlock, 3),
                                  DebugFault("lost last block", sim::DebugStreamFault::LastBlockLost),
                                  DebugFault("repeated block", sim::DebugStreamFault::RepeatedBlock, 4),
                                  DebugFault("block ahead of its place", sim::DebugStreamFault::EarlyBlock, 5),
@@ -373,7 +379,8 @@ std::vector<Operation> Operations() {
                    [](Rig& r) { return r.Uhf()->Image() == r.file; },
                    // The page shows "Upgrade was not successful ..." with the reason.
                    [](Rig& r, size_t) { return r.reason[0] != '\0'; }, sim::Ms(5000),
-                   With(frames, {kVanish, Loader("silent loader", sim::LoaderFault::Mute, 0),
+                   With(frames, {kVanish, VanishLater("device vanishes while programming", 2),
+                                 Loader("silent loader", sim::LoaderFault::Mute, 0),
                                  Loader("ACK on retry", sim::LoaderFault::SectorAckedOnRetry, 3),
                                  Loader("loader silent after erase", sim::LoaderFault::SilentAfterErase, 0),
                                  Loader("lost ACK", sim::LoaderFault::LostAck, 5)})});
@@ -398,7 +405,8 @@ std::vector<Operation> Operations() {
                    [](Rig& r) { return r.Gsm()->Committed() && r.Gsm()->Image() == r.file; },
                    [](Rig& r, size_t shownBefore) { return r.reason[0] != '\0' || r.op.shown.size() > shownBefore; },
                    sim::Ms(2000),
-                   With(frames, {kVanish, GsmFault("lost verify", sim::GsmModuleFault::LostVerify, 2),
+                   With(frames, {kVanish, VanishLater("device vanishes while sending", 10),
+                                 GsmFault("lost verify", sim::GsmModuleFault::LostVerify, 2),
                                  GsmFault("wrong-piece verify", sim::GsmModuleFault::WrongVerify, 2),
                                  GsmFault("error reply", sim::GsmModuleFault::ErrorReply, 2),
                                  GsmFault("no success after commit", sim::GsmModuleFault::NoSuccess)})});

@@ -518,6 +518,7 @@ TEST(WriteUserInfoPeripheral, UnquotableRadioAndRecordTextsAreCleanedNotRefused)
                                            std::string(c.peripheral) + "\" \"" + c.written + "\" \"" + flags +
                                            "\" \"" + aux + "\" \"00-02-1\"\r\n"})
             << c.peripheral;
-        EXPECT_TRUE(b.trace.Contains("removed quotes or control characters")) << c.peripheral;
+        EXPECT_TRUE(b.trace.Contains("WriteUserInfoPeripheral - removed quotes or control characters: Surveyor"))
+            << c.peripheral;
     }
 }

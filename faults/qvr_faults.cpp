@@ -140,6 +140,15 @@ Fault GsmFault(const char* name, sim::GsmModuleFault kind, int piece = 0, uint32
                 if (sim::SimGsmModule* gsm = r.Gsm()) gsm->InjectFault({kind, piece, count, requestType});
             }};
 }
+Fault GsmConfig(const char* name, std::function<void(sim::GsmModuleConfig&)> change) {
+    return {name,
+            [change](sim::SimUnit& unit) {
+                sim::GsmModuleConfig config;
+                change(config);
+                unit.Fit(std::make_unique<sim::SimGsmModule>(config));
+            },
+            nullptr};
+}
 Fault DebugFault(const char* name, sim::DebugStreamFault kind, uint32_t block = 0, uint32_t pauseMs = 0) {
     return {name, nullptr, [=](Rig& r, sim::SimTime) { r.unit->debugFile.InjectFault(kind, block, pauseMs); }};
 }
@@ -321,7 +330,7 @@ std::vector<Operation> Operations() {
                    // The dialog shows what came back: a text, or the command
                    // with no answer after it, as a terminal would.
                    [](Rig& r, size_t) { return !r.text.empty() || r.reason[0] != '\0'; }, sim::Ms(300),
-                   With(frames, {kVanish})});
+                   With(frames, {kVanish, GsmConfig("slow module", [](auto& c) { c.atDelay = sim::Ms(5000); })})});
 
     // GSM Settings page's TCP test: the module's answer shown.
     ops.push_back({"TCP test", "gsm", ConnectedAndRefreshed,
@@ -332,7 +341,9 @@ std::vector<Operation> Operations() {
                        return ok;
                    },
                    [](Rig& r) { return r.text.find("HTTP/1.1 200 OK") != std::string::npos; },
-                   [](Rig& r, size_t) { return !r.text.empty(); }, sim::Ms(300), With(frames, {kVanish})});
+                   [](Rig& r, size_t) { return !r.text.empty(); }, sim::Ms(300),
+                   With(frames, {kVanish, GsmConfig("slow module", [](auto& c) { c.tcpDelay = sim::Ms(60000); }),
+                                 GsmConfig("no answer", [](auto& c) { c.tcpAnswers = false; })})});
 
     // Debug File: the file downloaded byte for byte.
     ops.push_back({"debug download", "none",

@@ -6,9 +6,10 @@
 // A pair is honest when the operation either succeeds with the right result
 // (the file byte-exact, the setting found in the simulator's state, the
 // radio's image equal to the file), or fails with a message the operator
-// sees and the records (version-log entries, audio settings, the radios'
-// stored settings) as they were before it; and in either case ends within
-// a bounded virtual time.
+// sees and the records (version-log entries, the radios' stored settings)
+// as they were before it; and in either case ends within a bounded virtual
+// time. With QVR_FAULTS_VERBOSE set, each line is followed by the messages
+// shown and the records before and after.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -83,8 +84,8 @@ struct Rig {
     // Set by the operations that need them.
     std::string path;
     std::vector<uint8_t> file;
-    std::string text;  // an output the operator sees (AT reply, TCP output)
-    const char* reason = "";
+    std::string text;    // an output the operator sees (AT reply, TCP output)
+    std::string reason;  // why an upgrade ended early (as its page shows it), or "no answer"
 };
 
 // The records an operation may change, as text: the version-log entries
@@ -323,13 +324,13 @@ std::vector<Operation> Operations() {
                        char reply[2048] = "";
                        const AtTestResult result = RunAtTestCommand(r.ma, command, sizeof command, reply, sizeof reply);
                        r.text = reply;
-                       r.reason = result == AtTestResult::NotAnswered ? "no answer" : "";
+                       r.reason = result == AtTestResult::NotAnswered ? "no answer" : "";  // the empty reply shown
                        return result == AtTestResult::Answered;
                    },
                    [](Rig& r) { return r.text.find("+CSQ") != std::string::npos && r.text.find("OK") != std::string::npos; },
                    // The dialog shows what came back: a text, or the command
                    // with no answer after it, as a terminal would.
-                   [](Rig& r, size_t) { return !r.text.empty() || r.reason[0] != '\0'; }, sim::Ms(300),
+                   [](Rig& r, size_t) { return !r.text.empty() || !r.reason.empty(); }, sim::Ms(300),
                    With(frames, {kVanish, GsmConfig("slow module", [](auto& c) { c.atDelay = sim::Ms(5000); })})});
 
     // GSM Settings page's TCP test: the module's answer shown.
@@ -382,14 +383,12 @@ std::vector<Operation> Operations() {
                        UpgradeProgress progress;
                        UhfUpgradeEngine engine(r.ma, progress, &r.link.Device(), &r.link.Clock(), &NullTrace());
                        const bool ok = engine.StartUhfUpgrade(r.path.c_str());
-                       static char reason[512];
-                       std::snprintf(reason, sizeof reason, "%s", engine.FailureReason());
-                       r.reason = reason;
+                       r.reason = engine.FailureReason();
                        return ok;
                    },
                    [](Rig& r) { return r.Uhf()->Image() == r.file; },
                    // The page shows "Upgrade was not successful ..." with the reason.
-                   [](Rig& r, size_t) { return r.reason[0] != '\0'; }, sim::Ms(5000),
+                   [](Rig& r, size_t) { return !r.reason.empty(); }, sim::Ms(5000),
                    With(frames, {kVanish, VanishLater("device vanishes while programming", 2),
                                  Loader("silent loader", sim::LoaderFault::Mute, 0),
                                  Loader("ACK on retry", sim::LoaderFault::SectorAckedOnRetry, 3),
@@ -408,13 +407,11 @@ std::vector<Operation> Operations() {
                        UpgradeProgress progress;
                        GsmUpgradeEngine engine(r.ma, progress, r.op, &r.link.Device(), &r.link.Clock(), &NullTrace());
                        const bool ok = engine.StartGsmUpgrade(r.path.c_str());
-                       static char reason[512];
-                       std::snprintf(reason, sizeof reason, "%s", engine.FailureReason());
-                       r.reason = reason;
+                       r.reason = engine.FailureReason();
                        return ok;
                    },
                    [](Rig& r) { return r.Gsm()->Committed() && r.Gsm()->Image() == r.file; },
-                   [](Rig& r, size_t shownBefore) { return r.reason[0] != '\0' || r.op.shown.size() > shownBefore; },
+                   [](Rig& r, size_t shownBefore) { return !r.reason.empty() || r.op.shown.size() > shownBefore; },
                    sim::Ms(2000),
                    With(frames, {kVanish, VanishLater("device vanishes while sending", 10),
                                  GsmFault("lost verify", sim::GsmModuleFault::LostVerify, 2),
@@ -462,7 +459,7 @@ PairResult RunPair(const Operation& operation, const Fault& fault) {
     if (!r.path.empty()) bench::RemoveFile(r.path);
     if (std::getenv("QVR_FAULTS_VERBOSE")) {
         for (size_t i = shownBefore; i < r.op.shown.size(); ++i) result.why += "\n    shown: " + r.op.shown[i];
-        if (r.reason[0]) result.why += std::string("\n    reason: ") + r.reason;
+        if (!r.reason.empty()) result.why += "\n    reason: " + r.reason;
         if (!r.text.empty()) result.why += "\n    text: " + r.text;
         const std::string after = Records(r);
         if (after != before || ok) result.why += "\n    records before:\n" + before + "    records after:\n" + after;
@@ -485,7 +482,7 @@ int main() {
         }
     }
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    std::fprintf(stderr, "qvr-faults: %.1f s wall time\n", wall);
+    std::fprintf(stderr, "qvr-faults: %.2f s wall time\n", wall);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed > 0 ? 1 : 0;
 }

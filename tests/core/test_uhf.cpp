@@ -550,3 +550,22 @@ TEST(UhfMenu, ARadioThatKeepsTalkingDoesNotKeepTheReadsGoing) {
         EXPECT_GT(b.Seconds() - start, c.maxSeconds - 5) << "read on while the radio talked";
     }
 }
+
+TEST(QueryProtocolMode, ErrorWithOrWithoutItsLineEnd) {
+    struct Case {
+        const char* answer;
+        int mode;
+    } cases[] = {{"ERROR\r\n", kUhfModeNotSupported}, {"ERROR", kUhfModeNotSupported}, {"2\r\n", 2}};
+    for (const Case& c : cases) {
+        SimBench b;
+        sim::SimAuxPort aux{b.receiver};
+        sim::ScriptedAuxDevice radio;
+        radio.On("SL@S?", {{c.answer}});
+        aux.AttachDevice(&radio);
+        b.OpenLink();
+        b.ma.SendCommand("log passauxb onnew\r\n");
+        int mode = -7;
+        EXPECT_TRUE(b.ma.QueryProtocolMode(&mode)) << c.answer;
+        EXPECT_EQ(mode, c.mode) << c.answer;
+    }
+}

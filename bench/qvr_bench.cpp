@@ -3,16 +3,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "BenchKit.h"
 #include "GsmUpgrade.h"
 #include "MAReceiver.h"
 #include "SimAuxPort.h"
 #include "SimDebugFile.h"
 #include "SimGsmModule.h"
-#include "SimAuxPort.h"
 #include "SimReceiver.h"
 #include "SimUhfRadio.h"
 #include "UhfUpgrade.h"
@@ -22,14 +21,7 @@ using namespace qvr;
 
 namespace {
 
-// A receiver object on the virtual link, tracing nothing.
-PlatformServices Services(sim::VirtualLink& link) {
-    PlatformServices services;
-    services.clock = &link.Clock();
-    services.serial = &link.Device();
-    services.trace = &NullTrace();
-    return services;
-}
+using bench::Services;
 
 struct ConnectResult {
     bool found;
@@ -65,21 +57,14 @@ bool DebugDownloadScenario() {
     const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(kSize, 2024);
     debugFile.SetContent(content);
 
-    std::error_code ec;
-    const std::filesystem::path path = std::filesystem::temp_directory_path(ec) /
-        ("qvr_bench_debuglog_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".bin");
+    const std::string path = bench::ScratchPath("bench_debuglog", ".bin");
     link.Record().Clear();
     const sim::SimTime begin = link.Virtual().Now();
-    const bool ok = ma.DownloadDebugFile(path.string().c_str(), nullptr);
+    const bool ok = ma.DownloadDebugFile(path.c_str(), nullptr);
     const sim::SimTime end = link.Virtual().Now();
-    bool identical = false;
-    if (std::FILE* file = ok ? std::fopen(path.string().c_str(), "rb") : nullptr) {
-        std::vector<uint8_t> got(kSize + 1);
-        identical = std::fread(got.data(), 1, got.size(), file) == kSize &&
-                    std::equal(content.begin(), content.end(), got.begin());
-        std::fclose(file);
-    }
-    std::filesystem::remove(path, ec);
+    std::vector<uint8_t> got;
+    const bool identical = ok && bench::ReadWholeFile(path, &got) && got == content;
+    bench::RemoveFile(path);
 
     sim::SimTime requested = sim::kNever, lastRead = sim::kNever;
     for (const auto& e : link.Record().Entries()) {
@@ -118,17 +103,12 @@ bool GsmAppletScenario() {
 
     std::vector<uint8_t> applet(kSize);
     for (size_t i = 0; i < kSize; ++i) applet[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
-    std::error_code ec;
-    const std::filesystem::path path = std::filesystem::temp_directory_path(ec) /
-        ("qvr_bench_NokiaBridge_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".jar");
-    if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
-        std::fwrite(applet.data(), 1, applet.size(), file);
-        std::fclose(file);
-    }
+    const std::string path = bench::ScratchPath("bench_NokiaBridge", ".jar");
+    bench::WriteWholeFile(path, applet);
     UpgradeProgress progress;
     GsmUpgradeEngine engine(ma, progress, SilentOperator(), &link.Device(), &link.Clock(), &NullTrace());
-    const bool ok = engine.StartGsmUpgrade(path.string().c_str());
-    std::filesystem::remove(path, ec);
+    const bool ok = engine.StartGsmUpgrade(path.c_str());
+    bench::RemoveFile(path);
 
     const std::vector<uint8_t> begin = sim::SimGsmModule::Message(18, 0, {});
     const std::vector<uint8_t> commit = sim::SimGsmModule::Message(14, 0, {});
@@ -170,20 +150,15 @@ bool UhfUpgradeScenario() {
 
     std::vector<uint8_t> image(kMessages * UhfUpgradeEngine::kProgramDataSize);
     for (size_t i = 0; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 13 + i / 256);
-    std::error_code ec;
-    const std::filesystem::path path = std::filesystem::temp_directory_path(ec) /
-        ("qvr_bench_uhf_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".sfo");
-    if (std::FILE* file = std::fopen(path.string().c_str(), "wb")) {
-        std::fwrite(image.data(), 1, image.size(), file);
-        std::fclose(file);
-    }
+    const std::string path = bench::ScratchPath("bench_uhf", ".sfo");
+    bench::WriteWholeFile(path, image);
     UpgradeProgress progress;
     UhfUpgradeEngine engine(ma, progress, &link.Device(), &link.Clock(), &NullTrace());
     const sim::SimTime begin = link.Virtual().Now();  // the upgrade alone, from the flash loader's entry
-    const bool ok = engine.StartUhfUpgrade(path.string().c_str());
+    const bool ok = engine.StartUhfUpgrade(path.c_str());
     const sim::SimTime end = link.Virtual().Now();
     link.AdvanceTo(end + sim::Ms(100));
-    std::filesystem::remove(path, ec);
+    bench::RemoveFile(path);
 
     sim::SimTime first = 0, last = 0;
     for (const auto& e : link.Record().Entries()) {

@@ -82,6 +82,10 @@ public:
     // which would corrupt the receiver's record.
     bool SendVersionInfo(const char* entry, const char* const (&texts)[7]);
     static bool IsQuotable(const char* text);
+    // Removes double quotes and control characters from a text the radio
+    // or the receiver's record supplied (never from one the operator
+    // typed), tracing what was removed; true when it removed any.
+    bool MakeQuotable(char* text, const char* what);
 
     // --- AUX pass-through (MAReceiverAux.cpp)
     // Builds "sendhex PORT COUNT HEX\r\n". False (and an empty destination)

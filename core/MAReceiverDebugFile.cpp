@@ -147,25 +147,36 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     SendCommand("log filetransferb\r\n");
     uint32_t lastBlockAt = Clock().GetTickCount();
     const uint32_t progressStep = blocks / 10 > 0 ? blocks / 10 : 1;
-    // Blocks 0 .. whole-1 are all in the file. The receiver streams them in
-    // order, so the file is complete when this reaches N; a block lost on
-    // the way keeps it below N, and the download then ends in the time-out.
+    // Blocks 0 .. whole-1 are all in the file; the file is complete when
+    // this reaches N. A block may come twice, or ahead of the one before
+    // it: the blocks that came within the window past `whole` are marked
+    // (by number modulo the window) until `whole` reaches them. A block
+    // lost on the way keeps `whole` below N, and the download then ends in
+    // the time-out.
     uint32_t whole = 0;
+    constexpr uint32_t kWindow = 256;
+    bool ahead[kWindow] = {};
 
     while (whole < blocks) {
         // Each block goes to its own place in the file. Blocks beyond the
-        // last, blocks whose data would pass the announced size and blocks
-        // whose length field exceeds their frame are left out.
+        // last and blocks whose length field exceeds their frame are left
+        // out; a last block longer than what is left of the announced size
+        // is cut to it.
         while (whole < blocks && ReadLog(0) && GetLogMessageId() == logid::FileTransfer) {
             lastBlockAt = Clock().GetTickCount();
             const size_t bodyLength = LogBodyLength();
             if (bodyLength < kBlockFieldsSize) continue;
             const uint8_t* body = LogBody();
             const uint32_t number = ReadLe32(body);
-            const uint32_t length = ReadLe32(body + 4);
+            uint32_t length = ReadLe32(body + 4);
             if (number >= blocks || length > bodyLength - kBlockFieldsSize || length > kBlockSize) continue;
             const uint64_t offset = uint64_t{number} * kBlockSize;
-            if (offset + length > fileSize) continue;
+            const uint64_t expected = fileSize - offset < kBlockSize ? fileSize - offset : kBlockSize;
+            if (length > expected) {
+                TraceF(Trace(), "DownloadDebugFile - block %u says %u bytes, %u are left of the file; cut.",
+                       static_cast<unsigned>(number), static_cast<unsigned>(length), static_cast<unsigned>(expected));
+                length = static_cast<uint32_t>(expected);
+            }
 
             size_t written = 0;
             int error = 0;
@@ -185,8 +196,11 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
                 showError(text);
                 return false;
             }
-            const uint64_t expected = fileSize - offset < kBlockSize ? fileSize - offset : kBlockSize;
-            if (number == whole && length == expected) ++whole;
+            if (length == expected && number >= whole && number - whole < kWindow) ahead[number % kWindow] = true;
+            while (whole < blocks && ahead[whole % kWindow]) {
+                ahead[whole % kWindow] = false;
+                ++whole;
+            }
             if (progress && number % progressStep == 0) progress->SetPosition(ProgressValue(number, blocks));
         }
         if (whole >= blocks) break;

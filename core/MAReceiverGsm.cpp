@@ -125,8 +125,14 @@ bool MAReceiver::LookupValue(const char* reply, size_t count, const char* key, c
     const size_t keyLength = std::strlen(key);
     for (size_t at = 0; at + keyLength <= n; ++at) {
         // A key counts only where an item begins, so that "Version:" is not
-        // found inside "hwVersion:".
-        if (at > 0 && reply[at - 1] != terminator) continue;
+        // found inside "hwVersion:": at the start, or after the terminator
+        // and any blanks or line ends that follow it.
+        size_t before = at;
+        while (before > 0 && reply[before - 1] != terminator &&
+               (reply[before - 1] == ' ' || reply[before - 1] == '\t' || reply[before - 1] == '\r' ||
+                reply[before - 1] == '\n'))
+            --before;
+        if (before > 0 && reply[before - 1] != terminator) continue;
         if (std::memcmp(reply + at, key, keyLength) != 0) continue;
         const char* end = reply + n;
         const char* colon = static_cast<const char*>(std::memchr(reply + at, ':', static_cast<size_t>(end - (reply + at))));

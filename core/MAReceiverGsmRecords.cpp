@@ -14,6 +14,8 @@ namespace {
 
 constexpr uint32_t kReadLimitMs = 20000;
 constexpr uint32_t kWriteLimitMs = 1000;
+// How many more times a write's late reply is waited for.
+constexpr int kLateReplyWaits = 8;
 constexpr uint32_t kNtripWriteLimitMs = 3000;
 constexpr char kBearerTerminator = '+';
 constexpr char kNtripTerminator = '\n';
@@ -158,7 +160,25 @@ bool MAReceiver::AppletWrite(uint32_t type, const char* payload, uint32_t limitM
     uint8_t reply[kAppletReplyCapacity + 1];
     uint32_t replyType = 0;
     size_t received = 0;
-    const bool ok = AppletRequest(request, limitMs, reply, &replyType, &received) && replyType == applet::Success;
+    bool replied = AppletRequest(request, limitMs, reply, &replyType, &received);
+    // No reply that could be read: the write may or may not have reached
+    // the module. A reply still on its way is waited for once more, and
+    // again while the start of a frame waits in the buffer (a reply coming
+    // in slowly); then the same write goes again, which leaves the module as
+    // one write would, and its reply tells.
+    if (!replied && !LinkLost()) {
+        for (int wait = 0; wait < kLateReplyWaits && !replied && !LinkLost(); ++wait) {
+            replied = ReadAppletReply(reply, kAppletReplyCapacity, &replyType, &received, limitMs);
+            m_port.UpdateReadBuffer();
+            if (m_port.Find(0, kLogSync, sizeof kLogSync) < 0) break;  // no frame under way
+        }
+        if (!replied && !LinkLost()) {
+            TraceF(Trace(), "AppletWrite - no reply to request %u, sent once more.", static_cast<unsigned>(type));
+            m_port.Purge();
+            replied = AppletRequest(request, limitMs, reply, &replyType, &received);
+        }
+    }
+    const bool ok = replied && replyType == applet::Success;
     SendCommand("unlog passauxb\r\n");
     return ok;
 }

@@ -150,6 +150,10 @@ bool MAReceiver::WriteUserInfoPeripheral() {
     uint8_t log[kVersionLogSize];
     VersionEntryTexts entry;
     if (!GetVersionLog(log) || !ReadVersionEntry(log, kUserInfoType, &entry)) return false;
+    // The record's own texts and the radio's version go back as they can
+    // be quoted: one bad character must not keep the record from ever
+    // being written again.
+    for (char* text : entry.text) MakeQuotable(text, "WriteUserInfoPeripheral");
     const char* text1 = entry.text[0];
     const char* text2 = entry.text[1];
     const char* text7 = entry.text[6];
@@ -163,6 +167,7 @@ bool MAReceiver::WriteUserInfoPeripheral() {
     case kPeripheralUhf:
         name = "3AS/PT";
         std::snprintf(version, sizeof version, "%s*", m_peripheral.uhf.firmwareVersion);
+        MakeQuotable(version, "WriteUserInfoPeripheral");
         flags = "0000000000000001";
         aux = "0096N81NNNNN";
         message = "A new UHF radio has been detected and automatically configured.";
@@ -170,6 +175,7 @@ bool MAReceiver::WriteUserInfoPeripheral() {
     case kPeripheralGsm:
         name = m_peripheral.gsm.moduleKind == kGsmModuleSiemens ? "Siemens" : "Aplicom12";
         CopyCut(version, m_peripheral.gsm.appletVersion);
+        MakeQuotable(version, "WriteUserInfoPeripheral");
         flags = "0000000000000000";
         aux = "1152N81NNNNN";
         message = "A new GSM radio has been detected and automatically configured.";
@@ -192,6 +198,7 @@ bool MAReceiver::WritePeripheralPlaceholder(bool placeholder) {
     uint8_t log[kVersionLogSize];
     VersionEntryTexts e;
     if (!GetVersionLog(log) || !ReadVersionEntry(log, kUserInfoType, &e)) return false;
+    for (char* text : e.text) MakeQuotable(text, "WritePeripheralPlaceholder");
     CopyCut(e.text[2], placeholder ? "NONE" : "");
     const char* const fields[7] = {e.text[0], e.text[1], e.text[2], e.text[3], e.text[4], e.text[5], e.text[6]};
     SendVersionInfo("userinfo", fields);

@@ -205,7 +205,11 @@ bool MAReceiver::QueryProtocolMode(int* mode) {
     *mode = 0;
     char reply[256];
     if (!QueryText("SL@S?\r\n", reply, sizeof reply)) return false;
-    *mode = std::strcmp(reply, "ERROR") == 0 ? kUhfModeNotSupported : static_cast<int>(ReadInteger(reply));
+    // A radio without the protocol modes answers "ERROR", with its line end
+    // or (in some firmware) without.
+    const bool error = std::strcmp(reply, "ERROR") == 0 || std::strcmp(reply, "ERROR\r\n") == 0 ||
+                       std::strcmp(reply, "ERROR\r") == 0 || std::strcmp(reply, "ERROR\n") == 0;
+    *mode = error ? kUhfModeNotSupported : static_cast<int>(ReadInteger(reply));
     return true;
 }
 

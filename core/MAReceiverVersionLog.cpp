@@ -192,6 +192,17 @@ bool MAReceiver::IsQuotable(const char* text) {
     return true;
 }
 
+bool MAReceiver::MakeQuotable(char* text, const char* what) {
+    char* out = text;
+    const char* p = text;
+    for (; *p; ++p)
+        if (*p != '"' && static_cast<unsigned char>(*p) >= 0x20 && *p != 0x7F) *out++ = *p;
+    if (out == p) return false;
+    *out = '\0';
+    TraceF(Trace(), "%s - removed quotes or control characters: %s", what, text);
+    return true;
+}
+
 bool MAReceiver::SendVersionInfo(const char* entry, const char* const (&texts)[7]) {
     for (const char* text : texts)
         if (!IsQuotable(text)) {

@@ -29,6 +29,10 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
         if (status) status->SetStatusText("Not Connected.");
         return ConnectResult::NoReceiver;
     }
+    return RefreshConnected(receiver, record, status, warnOutOfDate);
+}
+
+ConnectResult RefreshConnected(MAReceiver& receiver, ReceiverData& record, IStatusSink* status, bool warnOutOfDate) {
     if (status) status->SetStatusText("Collecting Data...");
     if (!receiver.UpdateAllData(record, status)) {
         if (receiver.LinkLost())

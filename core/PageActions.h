@@ -16,6 +16,11 @@ enum class ConnectResult { Connected, NoReceiver, RefreshFailed };
 // connection-failure message is shown when no receiver is found.
 ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, ReceiverData& record,
                                 IStatusSink* status, bool warnOutOfDate = true);
+// The same after a connect that found the receiver: the refresh, and the
+// out-of-date warning (Connected), or the link-lost message when the
+// receiver stopped answering (RefreshFailed).
+ConnectResult RefreshConnected(MAReceiver& receiver, ReceiverData& record, IStatusSink* status,
+                               bool warnOutOfDate = true);
 // The handheld Connection page's worker, first step: finds the receiver;
 // when there is none, the connection-failure message with the program's
 // caption. The refresh and the out-of-date warning follow separately.

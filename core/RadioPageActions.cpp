@@ -23,6 +23,8 @@ const char* const kCenterNotANumber = "Frequency does not appear to be a valid n
 const char* const kTimeoutInvalid = "The connection timeout must be a whole number from 0 to 2147483647.";
 const char* const kAtCommandUnsafe =
     "The AT command contains a line break or control character. Please remove it.\r\n";
+const char* const kAtLinkLost =
+    "The receiver stopped answering. Check the cable and the receiver's power, then connect again.\r\n";
 const char* const kPortInvalid = "Port number appears invalid. Please check.";
 
 void Say(MAReceiver& receiver, const char* text, MessageIcon icon) {
@@ -439,7 +441,11 @@ AtTestResult RunAtTestCommand(MAReceiver& receiver, char* command, size_t comman
         CopyCut(result, resultSize, message);
         return AtTestResult::TooLong;
     }
-    if (receiver.LinkLost()) return AtTestResult::LinkLost;
+    if (receiver.LinkLost()) {
+        // Said in the reply box, where the operator is looking.
+        if (result[0] == '\0') CopyCut(result, resultSize, kAtLinkLost);
+        return AtTestResult::LinkLost;
+    }
     return result[0] != '\0' ? AtTestResult::Answered : AtTestResult::NotAnswered;
 }
 

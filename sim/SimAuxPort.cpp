@@ -117,8 +117,17 @@ void SimAuxPort::DeviceSend(const std::vector<uint8_t>& bytes, int baud, SimTime
     m_receiver.ScheduleAt(t, [this, received = std::move(received)](SimTime at) { DeviceBytesArrived(received, at); });
 }
 
+std::string SimAuxPort::AuxInterfaceMode() const {
+    for (const auto& [port, mode] : m_receiver.InterfaceModes())
+        if (Lower(port) == "aux") return Lower(mode);
+    return "";
+}
+
 void SimAuxPort::DeviceBytesArrived(std::vector<uint8_t> bytes, SimTime at) {
     if (!m_passThrough) return;  // nobody listens: the bytes are dropped
+    // An AUX port whose input mode is "none" takes nothing in: not even the
+    // pass-through log sees it.
+    if (AuxInterfaceMode().rfind("none", 0) == 0) return;
     for (uint8_t b : bytes) {
         m_portion.push_back(b);
         if (m_portion.size() >= kMaxPortion) FlushPortion(at);

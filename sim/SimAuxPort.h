@@ -50,6 +50,9 @@ public:
 
     const AuxLines& Lines() const { return m_lines; }
     bool PassThroughOn() const { return m_passThrough; }
+    // The AUX port's interface mode as "interfacemode" set it (lower case,
+    // "" before); with input mode "none" the receiver drops what arrives.
+    std::string AuxInterfaceMode() const;
     bool BridgeOpen() const { return m_bridge; }
     SimReceiver& Receiver() { return m_receiver; }
     // Everything that reached the device through "sendhex", in order.

@@ -164,6 +164,9 @@ std::vector<SimDebugFile::Step> SimDebugFile::PlanStream() const {
                 plan.insert(it + 1, copy);
             }
             break;
+        case DebugStreamFault::EarlyBlock:
+            if (auto it = find(f.block); it != plan.end() && it != plan.begin()) std::iter_swap(it, it - 1);
+            break;
         case DebugStreamFault::ExtraBlock: {
             const std::vector<uint8_t> filler(kBlockSize, kFiller);
             plan.push_back({blocks, BlockBody(blocks, kBlockSize, filler.data(), filler.size()), 0});

@@ -14,6 +14,7 @@ enum class DebugStreamFault {
     LastBlockLost,     // the file's last block is not sent
     Stall,             // a pause of pauseMs before the given block
     RepeatedBlock,     // the given block is sent twice in a row
+    EarlyBlock,        // the given block jumps the queue: it is sent before the block ahead of it
     ExtraBlock,        // a full block numbered N follows the last one (N blocks)
     OverlongLastBlock, // the last block says 1024 bytes (and carries them) past the file's end
     LengthBeyondBody,  // the given block's length field says 4000, more than its frame holds

@@ -211,10 +211,11 @@ std::string SimGsmModule::ModuleInfoText() const {
     const GsmModuleConfig& c = m_config;
     // The hardware version comes before the applet version, so that a
     // plain substring search for "Version:" would find the wrong value.
-    std::string text = "swProductName:" + c.productName + "+hwVersion:" + c.hardwareVersion +
-                       "+swVersion:" + c.firmwareVersion + "+Version:" + c.appletVersion +
-                       "+Free Memory:" + c.freeMemory + "+Total Memory:" + c.totalMemory + "+";
-    if (HasFault(GsmModuleFault::OversizeReply)) text += "Features:" + std::string(1100, 'F') + "+";
+    const std::string end = "+" + c.infoItemGap;
+    std::string text = "swProductName:" + c.productName + end + "hwVersion:" + c.hardwareVersion + end +
+                       "swVersion:" + c.firmwareVersion + end + "Version:" + c.appletVersion + end +
+                       "Free Memory:" + c.freeMemory + end + "Total Memory:" + c.totalMemory + end;
+    if (HasFault(GsmModuleFault::OversizeReply)) text += "Features:" + std::string(1100, 'F') + end;
     return text;
 }
 

@@ -58,6 +58,9 @@ struct GsmModuleConfig {
     std::string cregLine;   // when not empty, the whole "+CREG..." answer line
     std::string tcpAnswer = "HTTP/1.1 200 OK";
     bool tcpAnswers = true;
+    // Between the module information's items, after each "+": "" (none),
+    // or blanks or a line end as some applets put there.
+    std::string infoItemGap;
     bool ntripFinalLineFeed = true;  // false: the last NTRIP item has no line end
     bool verifyCommit = true;        // false: the commit is answered only by the success
     SimBearerSettings bearer;

@@ -13,6 +13,8 @@ constexpr uint8_t kAck = 0x06;
 constexpr uint8_t kEscape = 0x1B;
 constexpr size_t kMaxLine = 256;
 constexpr SimTime kMenuSplitPause = Ms(50);
+constexpr SimTime kMenuPrintTime = Ms(1000);
+const char* const kReceiverPrompt = "[AUX]";
 
 const char* const kLimitNames[4] = {"Range 1 lower", "Range 1 upper", "Range 2 lower", "Range 2 upper"};
 const char* const kModeNames[3] = {"3AS PT", "PCC-4FSK", "PCC-GMSK"};
@@ -86,7 +88,7 @@ void SimUhfRadio::PowerUp() {
     m_message.clear();
 }
 
-void SimUhfRadio::LinesChanged(const AuxLines& lines, SimTime) {
+void SimUhfRadio::LinesChanged(const AuxLines& lines, SimTime at) {
     if (!lines.power) {
         m_powered = false;
         return;
@@ -101,8 +103,20 @@ void SimUhfRadio::LinesChanged(const AuxLines& lines, SimTime) {
         m_line.clear();
         m_keyLine.clear();
         m_page = Page::Main;
+        const uint64_t generation = ++m_menuGeneration;
+        if (menu && lines.gpio1 && !m_loader)
+            m_port->Receiver().ScheduleAt(at + kMenuPrintTime, [this, generation](SimTime) {
+                if (generation == m_menuGeneration && m_menuMode && m_powered) MenuPrinted();
+            });
     }
     m_menuMode = menu;
+}
+
+void SimUhfRadio::MenuPrinted() {
+    // The printed menu reached the receiver's command interpreter unless
+    // its AUX input was off; the prompt it answers with comes back as keys.
+    if (m_port->AuxInterfaceMode().rfind("none", 0) == 0) return;
+    m_keyLine += kReceiverPrompt;
 }
 
 void SimUhfRadio::Receive(uint8_t value, int baud, SimTime at) {
@@ -144,6 +158,7 @@ void SimUhfRadio::Receive(uint8_t value, int baud, SimTime at) {
 }
 
 void SimUhfRadio::Answer(const std::string& text, SimTime at) {
+    if (m_port->Lines().rtsHigh) return;
     const std::string sent = m_config.doubledAnswers ? text + text : text;
     m_port->DeviceSend(std::vector<uint8_t>(sent.begin(), sent.end()), kBaud, at + m_config.answerDelay);
 }
@@ -186,7 +201,7 @@ void SimUhfRadio::CommandLine(const std::string& line, SimTime at) {
         return Answer(Mhz(c == "&C?" ? m_live.centerHz : m_live.currentHz) + "\r\n", at);
     }
     if (c == "@S?")
-        return Answer(m_config.protocolMode < 0 ? "ERROR" : std::to_string(m_live.protocolMode) + "\r\n", at);
+        return Answer(m_config.protocolMode < 0 ? error : std::to_string(m_live.protocolMode) + "\r\n", at);
     if (c == "&+=29") {
         m_busy = false;
         return Answer(ok, at);

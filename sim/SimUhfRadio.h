@@ -57,7 +57,13 @@ struct UhfRadioConfig {
 
 // A UHF radio modem on the receiver's AUX port, selected by user output 1
 // high; it talks at 9600 baud. With user output 2 high it answers "SL"
-// command lines; with it low it runs its keystroke menu. "SLFLOEM" starts
+// command lines, but sends its answers only while the AUX port's RTS is
+// low (with RTS high its output is the data it receives on air, and the
+// answers are lost); with it low it runs its keystroke menu. Switched to
+// its menu, the radio prints the menu for about a second; a receiver whose
+// AUX port is not in input mode "none" then takes that text as commands
+// and answers with its prompt "[AUX]" (no line end), which the menu takes
+// as keystrokes, so a following "SLFLOEM" line is not understood. "SLFLOEM" starts
 // its flash loader, which greets with "H8OEM" and then speaks the loader
 // byte protocol at 38400 baud. Settings changed by commands are live until
 // "SL**>" stores them; menu changes are stored by the menu's "e". A power
@@ -104,7 +110,7 @@ public:
     int PowerUps() const { return m_powerUps; }
     // Command lines received in command mode (without the line end).
     const std::vector<std::string>& Commands() const { return m_commands; }
-    // Every byte received in menu mode, in order.
+    // Every byte the host sent in menu mode, in order.
     const std::string& Keystrokes() const { return m_keys; }
     // What the flash loader has programmed, in order.
     const std::vector<uint8_t>& Image() const { return m_image; }
@@ -125,6 +131,7 @@ private:
     void LoaderMessage(SimTime at);
     void Ack(SimTime at);
     void Chatter(SimTime at);
+    void MenuPrinted();
     static std::string Mhz(int64_t hz);
 
     UhfRadioConfig m_config;
@@ -144,6 +151,7 @@ private:
     std::string m_entry;
     uint8_t m_previousKey = 0;
     bool m_menuMode = false;
+    uint64_t m_menuGeneration = 0;
 
     bool m_loader = false;
     bool m_silent = false;

@@ -296,7 +296,9 @@ TEST(DebugFile, StreamFaultsNeverCorruptTheFile) {
         {"9 s stall", DebugStreamFault::Stall, 6, 9000, false},
         {"lost block 3", DebugStreamFault::LostBlock, 3, 0, false},
         {"lost last block", DebugStreamFault::LastBlockLost, 0, 0, false},
-        {"last block past the size", DebugStreamFault::OverlongLastBlock, 0, 0, false},
+        {"last block past the size is cut", DebugStreamFault::OverlongLastBlock, 0, 0, true},
+        {"block 5 ahead of block 4", DebugStreamFault::EarlyBlock, 5, 0, true},
+        {"last block ahead", DebugStreamFault::EarlyBlock, 10, 0, true},
         {"length beyond the frame", DebugStreamFault::LengthBeyondBody, 2, 0, false},
     };
     TempDir dir;

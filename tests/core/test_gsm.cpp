@@ -196,6 +196,9 @@ TEST(LookupValue, ItemsAndTerminators) {
          "3.002"},
         {"hardware version itself", "hwVersion:HW 2+Version:3.002+", "hwVersion:", '+', 128, true, "HW 2"},
         {"key at the start", "Version:3.001+Free Memory:10+", "Version:", '+', 128, true, "3.001"},
+        {"blank after the terminator", "hwVersion:HW 2+ Version:3.002+", "Version:", '+', 128, true, "3.002"},
+        {"line end after the terminator", "\r\nhwVersion:HW 2+\r\nVersion:3.002+", "Version:", '+', 128, true,
+         "3.002"},
         {"only inside another key", "hwVersion:HW 2+", "Version:", '+', 128, false, ""},
         {"missing key", "A:1+B:2+", "C", '+', 128, false, ""},
         {"no terminator", "A:1+B:2", "B", '+', 128, false, ""},
@@ -222,7 +225,10 @@ TEST(QueryModuleInfo, ProductNamesAndReplyShapes) {
         std::vector<sim::GsmModuleFault> faults;
         bool ok;
         const char* moduleType;
+        const char* gap = "";
     } cases[] = {
+        {"items a line apart", "TC65", {}, true, "TC65", "\r\n"},
+        {"items a blank apart", "RX-2", {}, true, "EGSM 900/GSM 1800", " "},
         {"TC65", "TC65", {}, true, "TC65"},
         {"RX-9", "Nokia RX-9 12", {}, true, "GSM 850/GSM 1900"},
         {"RX-2", "RX-2", {}, true, "EGSM 900/GSM 1800"},
@@ -234,6 +240,7 @@ TEST(QueryModuleInfo, ProductNamesAndReplyShapes) {
     for (const Case& c : cases) {
         sim::GsmModuleConfig config;
         config.productName = c.product;
+        config.infoItemGap = c.gap;
         GsmBench b(config);
         for (auto fault : c.faults) b.module.InjectFault({fault});
         b.AppletMode();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -484,5 +485,40 @@ TEST(WriteUserInfoPeripheral, NoRadioWritesOnlyAfterAConfirmedRemoval) {
         EXPECT_EQ(b.ma.WriteUserInfoPeripheral(), confirmed);
         EXPECT_EQ(Starting(b.Lines(), "setversioninfo"),
                   confirmed ? std::vector<std::string>{UserInfoLine(kEmpty)} : std::vector<std::string>{});
+    }
+}
+
+TEST(WriteUserInfoPeripheral, UnquotableRadioAndRecordTextsAreCleanedNotRefused) {
+    struct Case {
+        int kind;
+        const char* version;  // as the radio supplied it
+        const char* peripheral;
+        const char* written;  // the version text as written
+    } cases[] = {
+        {kPeripheralUhf, "V1.\"07\r", "3AS/PT", "V1.07*"},
+        {kPeripheralGsm, "3.\x01" "001\"", "Aplicom12", "3.001"},
+    };
+    for (const Case& c : cases) {
+        UnitBench b(MakeUnit(kMax, kEmpty, Fitted::Nothing));
+        for (sim::VersionComponent& v : b.unit->receiver.Components())
+            if (v.type == sim::component::UserInfo) v.texts[0] = "Sur\"vey\tor";
+        b.OpenLink();
+        b.ma.Peripheral().kind = c.kind;
+        if (c.kind == kPeripheralUhf)
+            std::snprintf(b.ma.Peripheral().uhf.firmwareVersion, sizeof b.ma.Peripheral().uhf.firmwareVersion, "%s",
+                          c.version);
+        else
+            std::snprintf(b.ma.Peripheral().gsm.appletVersion, sizeof b.ma.Peripheral().gsm.appletVersion, "%s",
+                          c.version);
+        EXPECT_TRUE(b.ma.WriteUserInfoPeripheral()) << c.peripheral;
+        const std::string flags = c.kind == kPeripheralUhf ? "0000000000000001" : "0000000000000000";
+        const std::string aux = c.kind == kPeripheralUhf ? "0096N81NNNNN" : "1152N81NNNNN";
+        EXPECT_EQ(Starting(b.Lines(), "setversioninfo"),
+                  std::vector<std::string>{"setversioninfo userinfo \"Surveyor\" \"Site 7\" \"" +
+                                           std::string(c.peripheral) + "\" \"" + c.written + "\" \"" + flags +
+                                           "\" \"" + aux + "\" \"00-02-1\"\r\n"})
+            << c.peripheral;
+        EXPECT_TRUE(b.trace.Contains("WriteUserInfoPeripheral - removed quotes or control characters: Surveyor"))
+            << c.peripheral;
     }
 }

@@ -470,6 +470,48 @@ TEST(EnterFlashLoader, GreetingOpensTheBridgeAt38400) {
     EXPECT_EQ(b.ma.Port().BaudRate(), 38400);
 }
 
+TEST(EnterFlashLoader, EveryStepBeforeTheLoaderCounts) {
+    // The loader entry done by hand, one step left out at a time: the
+    // greeting must reach the host as a pass-through log.
+    const std::string kNone = "interfacemode aux none none off\r\n";
+    const std::string kOwn = "interfacemode aux vestral vestral off\r\n";
+    struct Case {
+        const char* what;
+        std::vector<std::string> steps;  // "wait" pauses 2000 ms
+        bool greeted;
+    } cases[] = {
+        {"all steps", {kNone, kMenuMode, "wait", kOwn}, true},
+        {"AUX input left on", {kMenuMode, "wait", kOwn}, false},
+        {"no wait for the menu", {kNone, kMenuMode, kOwn}, false},
+        {"AUX input left off", {kNone, kMenuMode, "wait"}, false},
+        {"RTS high does not matter to the menu", {kRtsHigh, kNone, kMenuMode, "wait", kOwn}, true},
+    };
+    for (const Case& c : cases) {
+        UhfBench b;
+        for (const std::string& step : c.steps)
+            step == "wait" ? b.ma.Pause(2000) : static_cast<void>(b.ma.SendCommand(step.c_str()));
+        b.ma.Port().Purge();
+        b.ma.SendCommand(Hex("SLFLOEM\r\n").c_str());
+        bool greeted = false;
+        while (b.ma.ReadLog(1000))
+            if (b.ma.GetLogMessageId() == logid::PassAux &&
+                std::string(reinterpret_cast<const char*>(b.ma.LogBody()), b.ma.LogBodyLength()).find("H8OEM") !=
+                    std::string::npos)
+                greeted = true;
+        EXPECT_EQ(greeted, c.greeted) << c.what;
+    }
+}
+
+TEST(UhfQueries, TheRadioAnswersOnlyWithRtsLow) {
+    for (bool high : {false, true}) {
+        UhfBench b;
+        b.ma.SendCommand((high ? kRtsHigh : kRtsLow).c_str());
+        char text[64];
+        EXPECT_EQ(b.ma.QueryFirmwareVersion(text, sizeof text), !high);
+        EXPECT_EQ(std::string(text), high ? "" : "V1.07") << high;
+    }
+}
+
 TEST(EnterFlashLoader, NoGreetingOrNoRadio) {
     UhfBench b(Radio([](auto& r) { r.echoOnly = true; }));
     b.ma.Peripheral().kind = kPeripheralUhf;
@@ -506,5 +548,24 @@ TEST(UhfMenu, ARadioThatKeepsTalkingDoesNotKeepTheReadsGoing) {
         else b.ma.ReadChannelSpacing();
         EXPECT_LT(b.Seconds() - start, c.maxSeconds);
         EXPECT_GT(b.Seconds() - start, c.maxSeconds - 5) << "read on while the radio talked";
+    }
+}
+
+TEST(QueryProtocolMode, ErrorWithOrWithoutItsLineEnd) {
+    struct Case {
+        const char* answer;
+        int mode;
+    } cases[] = {{"ERROR\r\n", kUhfModeNotSupported}, {"ERROR", kUhfModeNotSupported}, {"2\r\n", 2}};
+    for (const Case& c : cases) {
+        SimBench b;
+        sim::SimAuxPort aux{b.receiver};
+        sim::ScriptedAuxDevice radio;
+        radio.On("SL@S?", {{c.answer}});
+        aux.AttachDevice(&radio);
+        b.OpenLink();
+        b.ma.SendCommand("log passauxb onnew\r\n");
+        int mode = -7;
+        EXPECT_TRUE(b.ma.QueryProtocolMode(&mode)) << c.answer;
+        EXPECT_EQ(mode, c.mode) << c.answer;
     }
 }

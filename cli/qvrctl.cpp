@@ -10,7 +10,9 @@
 #include "Cli.h"
 #include "Interrupt.h"
 #include "PageActions.h"
+#include "RateMemory.h"
 #include "Terminal.h"
+#include "platform/NetworkPort.h"
 
 using namespace qvr;
 using namespace qvr::cli;

@@ -82,6 +82,8 @@ public:
         while (!comPortAgreed_) {
             if (comPortRefused_)
                 return CloseAndFail(EPROTONOSUPPORT);
+            if (eof_)
+                return CloseAndFail(ECONNRESET);
             const int waitMs = MsUntil(deadline);
             if (waitMs == 0)
                 return CloseAndFail(ETIMEDOUT);
@@ -138,6 +140,8 @@ public:
         // The server answers with the rate in force.
         const int64_t deadline = NowNs() + static_cast<int64_t>(kRfc2217ReplyTimeoutMs) * 1000000;
         while (confirmedRate_ == 0) {
+            if (eof_)
+                return Fail(ECONNRESET);
             const int waitMs = MsUntil(deadline);
             if (waitMs == 0)
                 return Fail(ETIMEDOUT);

@@ -39,8 +39,9 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(ProgramState& program, QWidge
     m_ports->setInsertPolicy(QComboBox::NoInsert);
     m_ports->setToolTip("A listed port, or a serial server on the network: tcp://HOST:PORT or rfc2217://HOST:PORT");
     addRow(new QLabel("PC COM &port:", this), m_ports);
-    m_rememberRate = new QCheckBox("&Look first at the rate the receiver was last found at", this);
+    m_rememberRate = new QCheckBox("Try the &last found rate first", this);
     m_rememberRate->setObjectName("RememberRate");
+    m_rememberRate->setToolTip("Connect tries first the rate at which it last found a receiver on this port");
     m_rememberRate->setChecked(program.rates ? program.rates->Enabled() : false);
     m_rememberRate->setEnabled(program.rates != nullptr);
     connect(m_rememberRate, &QCheckBox::toggled, this, [this](bool on) { SetRememberRateSetting(Program(), on); });

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 
 namespace qvr {
@@ -29,6 +30,7 @@ public:
     // The user's file: <configuration folder>/qvr-config-tool/rates.
     static RateFile ForUser();
 
+    // Safe to call while another thread connects.
     void SetEnabled(bool enabled) { m_enabled = enabled; }
     bool Enabled() const { return m_enabled; }
     const char* Path() const { return m_path; }
@@ -44,7 +46,7 @@ private:
     size_t Load(Entry (&entries)[kMaxPorts]) const;
 
     char m_path[kPathSize] = {};
-    bool m_enabled = true;
+    std::atomic<bool> m_enabled{true};  // switched from the window while a connect runs
     Entry m_entries[kMaxPorts] = {};
 };
 

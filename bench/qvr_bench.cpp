@@ -38,6 +38,27 @@ ConnectResult TimeConnect(int receiverBaud) {
     return {found, static_cast<double>(link.Virtual().Now()) / 1e9};
 }
 
+// Two connects to a receiver at 57600 with the rate file of a fresh folder:
+// the virtual time of the second, which starts at the rate the first found.
+ConnectResult TimeRememberedConnect() {
+    std::error_code ec;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path(ec) / ("qvr_bench_rates_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    RateFile rates((folder / "rates").string().c_str());
+    sim::ReceiverConfig config;
+    config.baud = 57600;
+    sim::SimReceiver receiver(config);
+    sim::VirtualLink link(receiver);
+    PlatformServices services = Services(link);
+    services.rates = &rates;
+    MAReceiver ma(Variant::Desktop, services);
+    bool found = ma.Connect("COM1");
+    const sim::SimTime begin = link.Virtual().Now();
+    found = ma.Connect("COM1") && found;
+    std::filesystem::remove_all(folder, ec);
+    return {found, static_cast<double>(link.Virtual().Now() - begin) / 1e9};
+}
+
 void Figure(const char* name, double value, const char* unit) { std::printf("%s: %.3f %s\n", name, value, unit); }
 
 // A 1 MiB debug file downloaded at 115200 baud. The payload rate runs from
@@ -185,6 +206,8 @@ int main() {
     Figure("connect_9600_virtual_s", at9600.virtualSeconds, "s");
     const ConnectResult at57600 = TimeConnect(57600);
     Figure("connect_57600_virtual_s", at57600.virtualSeconds, "s");
+    const ConnectResult remembered = TimeRememberedConnect();
+    Figure("connect_57600_remembered_virtual_s", remembered.virtualSeconds, "s");
     const ConnectResult at4800 = TimeConnect(4800);
     Figure("connect_4800_virtual_s", at4800.virtualSeconds, "s");
     const ConnectResult none = TimeConnect(230400);
@@ -195,5 +218,5 @@ int main() {
     const double wall =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     Figure("bench_wall_s", wall, "s");
-    return (at9600.found && at57600.found && at4800.found && !none.found) ? 0 : 1;
+    return (at9600.found && at57600.found && remembered.found && at4800.found && !none.found) ? 0 : 1;
 }

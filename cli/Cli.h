@@ -16,6 +16,7 @@ struct Options {
     bool handheld = false;
     bool json = false;
     bool trace = false;
+    bool remember = true;
     std::string command;
     std::vector<std::string> args;
 };

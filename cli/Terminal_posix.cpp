@@ -8,13 +8,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/NetworkPort.h"
 #include "platform/SerialDevice_posix.h"
 
 namespace qvr::cli {
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
+namespace {
+
+std::string DescribeNetworkOpenError(int error) {
+    const std::string seconds = std::to_string(kNetworkConnectTimeoutMs / 1000);
+    switch (error) {
+    case EINVAL: return "a serial server is named tcp://HOST:PORT or rfc2217://HOST:PORT (PORT 1 to 65535)";
+    case EADDRNOTAVAIL: return "the host name is not known";
+    case ECONNREFUSED: return "the connection was refused: nothing listens at that address and port";
+    case ETIMEDOUT: return "the server did not answer within " + seconds + " s";
+    case EPROTONOSUPPORT: return "the server refused the COM-PORT-OPTION (is it a raw TCP port? use tcp://)";
+    case ECONNRESET: return "the server closed the connection";
+    default: return std::strerror(error);
+    }
+}
+
+} // namespace
+
 std::string DescribeOpenError(int error, const char* portName) {
+    if (IsNetworkPortName(portName)) return DescribeNetworkOpenError(error);
     char path[PATH_MAX];
     if (!ResolveSerialDevicePath(portName, path, sizeof path)) return "the port name is too long";
     switch (error) {

@@ -7,11 +7,15 @@
 #include <cstdio>
 #include <io.h>
 
+#include "platform/NetworkPort.h"
+
 namespace qvr::cli {
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
-std::string DescribeOpenError(int error, const char*) {
+std::string DescribeOpenError(int error, const char* portName) {
+    if (IsNetworkPortName(portName))
+        return "serial servers on the network (tcp://, rfc2217://) cannot be used from this Windows build";
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND: return "there is no such port; `qvrctl ports` lists the serial ports";

@@ -10,7 +10,9 @@
 #include "Cli.h"
 #include "Interrupt.h"
 #include "PageActions.h"
+#include "RateMemory.h"
 #include "Terminal.h"
+#include "platform/NetworkPort.h"
 
 using namespace qvr;
 using namespace qvr::cli;
@@ -20,13 +22,16 @@ namespace {
 constexpr const char* kUsage =
     "usage: qvrctl [options] COMMAND [ARGS]\n"
     "options:\n"
-    "  -p, --port NAME         a name from `qvrctl ports`, COMn, or a device path\n"
+    "  -p, --port NAME         a name from `qvrctl ports`, COMn, a device path, or a serial server:\n"
+    "                          tcp://HOST:PORT (raw) or rfc2217://HOST:PORT\n"
     "  --handheld              use the handheld program's variant of the core\n"
     "  --json                  machine-readable output on stdout\n"
     "  -y, --yes               answer OK/Yes to every question (otherwise Cancel/No)\n"
     "  --enclosure-serial SN   what to type when the receiver asks for its enclosure serial number\n"
     "  --radio-removed         tick \"radio has been removed\" when a configured radio is not found\n"
     "  --trace                 diagnostic trace to stderr\n"
+    "  --no-remember           search every rate; do not look first at, nor keep, the rate the receiver\n"
+    "                          was last found at on this port\n"
     "commands:\n"
     "  ports                                   list serial ports, one per line\n"
     "  info                                    identity, firmware, audio, peripheral and radio data\n"
@@ -221,7 +226,7 @@ int main(int argc, char** argv) {
         const size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const bool hasInlineValue = equals != std::string::npos;
         const std::string name = hasInlineValue ? arg.substr(0, equals) : arg;
-        const bool global = name == "--json" || name == "--trace" || name == "--handheld" || name == "-y" ||
+        const bool global = name == "--json" || name == "--trace" || name == "--no-remember" || name == "--handheld" || name == "-y" ||
                             name == "--yes" || name == "--radio-removed" || name == "-p" ||
                             name == "--enclosure-serial" || (o.command.empty() && name == "--port");
         if (!o.command.empty() && !global) {
@@ -248,6 +253,7 @@ int main(int argc, char** argv) {
         else if (arg == "-y" || arg == "--yes") c.op.yes = true;
         else if (arg == "--radio-removed") c.op.radioRemoved = true;
         else if (arg == "--trace") o.trace = true;
+        else if (arg == "--no-remember") o.remember = false;
         else if (arg == "--help" || arg == "-h") help = true;
         else if (!arg.empty() && arg[0] == '-') { usageError = "unknown option " + arg; break; }
         else o.command = arg;
@@ -289,6 +295,12 @@ int main(int argc, char** argv) {
     if (o.trace) services.trace = &StderrTrace();
     services.ui = &c.op;
     services.status = &c.op;
+    static RateFile rates = RateFile::ForUser();
+    if (o.remember) services.rates = &rates;
+    if (command->needsPort && IsRawNetworkPortName(o.port.c_str()))
+        std::fputs("qvrctl: notice: a raw TCP port cannot pass rate changes to the serial server; the receiver is "
+                   "reached only at the rate the server's port is set to\n",
+                   stderr);
     c.receiver = std::make_unique<MAReceiver>(o.handheld ? Variant::Handheld : Variant::Desktop, services);
     InstallInterruptHandler();
     const int status = Finish(c, command->run(c));

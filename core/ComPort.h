@@ -12,6 +12,8 @@
 
 namespace qvr {
 
+class IRateMemory;
+
 // The services a serial port (and the receiver object above it) runs on.
 // A null member means the production service of this system.
 struct PlatformServices {
@@ -22,6 +24,9 @@ struct PlatformServices {
     // Used by the receiver object only.
     IOperator* ui = nullptr;
     IStatusSink* status = nullptr;
+    // The rates remembered per port (RateMemory.h); null: nothing is
+    // remembered and every connect searches the whole list.
+    IRateMemory* rates = nullptr;
 };
 
 // One PC serial port with a receive buffer that its users fill

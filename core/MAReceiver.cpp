@@ -7,6 +7,7 @@ MAReceiver::MAReceiver(Variant variant, const PlatformServices& services)
       m_profile(Profile(variant)),
       m_ui(services.ui ? services.ui : &SilentOperator()),
       m_status(services.status ? services.status : &NullStatus()),
+      m_rates(services.rates),
       m_port(services, variant) {}
 
 MAReceiver::~MAReceiver() { m_port.Close(); }

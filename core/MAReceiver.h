@@ -6,6 +6,7 @@
 #include "Languages.h"
 #include "LogFrame.h"
 #include "Operator.h"
+#include "RateMemory.h"
 #include "Records.h"
 #include "Variant.h"
 
@@ -295,6 +296,7 @@ private:
     const VariantProfile& m_profile;
     IOperator* m_ui;
     IStatusSink* m_status;
+    IRateMemory* m_rates;
     CComPort m_port;
     int32_t m_receiverPort = 0;
     char m_pcPortName[kPortNameSize] = {};

@@ -30,9 +30,26 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
 
     // The controller's fast internal link starts the search at a higher rate.
     const int first = m_profile.IsFastInternalPort(m_pcPortName) ? m_profile.fastPortFirstRate : 0;
+    // The rate the receiver on this port was last found at is tried first,
+    // then the list without it. Only a rate of the list is taken from memory.
+    int rates[kBaudRateCount + 1];
+    int count = 0;
+    const int remembered = m_rates ? m_rates->Recall(m_pcPortName) : 0;
+    bool recalled = false;
+    for (int i = 0; i < kBaudRateCount; ++i) recalled = recalled || (remembered > 0 && kBaudRates[i] == remembered);
+    if (recalled) {
+        rates[count++] = remembered;
+        TraceF(Trace(), "Trying %d baud first: the receiver on %s was last found at that rate.", remembered,
+               m_pcPortName);
+    }
+    for (int i = first; i < kBaudRateCount; ++i)
+        if (!recalled || kBaudRates[i] != remembered) rates[count++] = kBaudRates[i];
+
     bool found = false;
-    for (int i = first; i < kBaudRateCount && !found; ++i) {
-        if (!m_port.Open(m_pcPortName, kBaudRates[i])) {
+    int rate = 0;
+    for (int i = 0; i < count && !found; ++i) {
+        rate = rates[i];
+        if (!m_port.Open(m_pcPortName, rate)) {
             TraceF(Trace(), "Failed to open COM port. Already open.");
             return false;
         }
@@ -59,6 +76,7 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
         TraceF(Trace(), "Did not find reciever at any baud rate.");
         return false;
     }
+    if (m_rates && rate != remembered) m_rates->Remember(m_pcPortName, rate);
     return LearnReceiverPort();
 }
 
@@ -131,6 +149,9 @@ bool MAReceiver::ChangeBaudRate(int rate) {
     SendCommand(command);
     m_port.Close();
     m_port.Open(m_pcPortName, rate);  // not verified: the caller reads what it expects
+    // The receiver's port now runs at the new rate: the next connect looks
+    // there first.
+    if (m_rates && m_receiverPort != 0) m_rates->Remember(m_pcPortName, rate);
     return true;
 }
 

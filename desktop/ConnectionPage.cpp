@@ -1,6 +1,7 @@
 #include "desktop/ConnectionPage.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 #include "gui/ProgramState.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
+#include "gui/Startup.h"
 
 using namespace qvr;
 
@@ -32,7 +34,18 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(ProgramState& program, QWidge
     m_ports->setObjectName("PortList");
     m_ports->setMinimumWidth(160);
     m_ports->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // A serial server's port is typed in: tcp://HOST:PORT, rfc2217://HOST:PORT.
+    m_ports->setEditable(true);
+    m_ports->setInsertPolicy(QComboBox::NoInsert);
+    m_ports->setToolTip("A listed port, or a serial server on the network: tcp://HOST:PORT or rfc2217://HOST:PORT");
     addRow(new QLabel("PC COM &port:", this), m_ports);
+    m_rememberRate = new QCheckBox("Try the &last found rate first", this);
+    m_rememberRate->setObjectName("RememberRate");
+    m_rememberRate->setToolTip("Connect tries first the rate at which it last found a receiver on this port");
+    m_rememberRate->setChecked(program.rates ? program.rates->Enabled() : false);
+    m_rememberRate->setEnabled(program.rates != nullptr);
+    connect(m_rememberRate, &QCheckBox::toggled, this, [this](bool on) { SetRememberRateSetting(Program(), on); });
+    addRow(new QLabel(this), m_rememberRate);
     addRow(new QLabel("Port configuration:", this), Value(" N,8,1, NO FLOW", this));
     m_status = Value("Not Connected.", this);
     m_status->setObjectName("ConnectionStatus");
@@ -109,7 +122,7 @@ void CCConnectionPropertyPage::Connect() {
     ProgramState& p = Program();
     m_connect->setEnabled(false);
     m_ports->setEnabled(false);
-    const QByteArray port = m_ports->currentText().left(255).toLatin1();
+    const QByteArray port = m_ports->currentText().trimmed().left(255).toLatin1();
     p.ui->SetStatusLabel(m_status);
     m_status->setText("Connecting...");
     auto result = std::make_shared<ConnectResult>(ConnectResult::NoReceiver);

@@ -1,6 +1,7 @@
 #pragma once
 #include "desktop/Pages.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -19,6 +20,7 @@ public:
     void FillPorts();
 
     QComboBox* Ports() const { return m_ports; }
+    QCheckBox* RememberRate() const { return m_rememberRate; }
     QLabel* Status() const { return m_status; }
     QLabel* SerialNumber() const { return m_serial; }
     QLabel* Firmware() const { return m_firmware; }
@@ -38,6 +40,7 @@ private:
     void ShowIdentity(bool show);
 
     QComboBox* m_ports;
+    QCheckBox* m_rememberRate;
     QLabel* m_status;
     QLabel* m_serialLabel;
     QLabel* m_serial;

@@ -32,6 +32,9 @@ struct ProgramState {
     qvr::ISerialDevice* upgradeDevice = nullptr;
     qvr::IClock* clock = nullptr;
     qvr::ITrace* trace = nullptr;
+    // The rates the connect remembers per port (null: none); the desktop's
+    // Connection page switches it on and off.
+    qvr::RateFile* rates = nullptr;
     // Ends the program with an exit code (after an upgrade or a
     // centre-frequency change). Unset: the application's event loop ends.
     std::function<void(int)> endProgram;

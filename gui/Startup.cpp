@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <QSettings>
+
 #include "gui/ProgramState.h"
 #include "gui/Simulation.h"
 #include "platform/SerialDevice.h"
@@ -25,8 +27,10 @@ bool StartRequestedSimulation(int argc, char** argv, const char* programName, Pr
 
 ReceiverRuntime::ReceiverRuntime(qvr::Variant variant, ProgramState& program)
     : m_clock(qvr::SystemClock(), m_abort), m_systemDevice(qvr::CreateSystemSerialDevice()),
-      m_device(*m_systemDevice, m_clock, m_abort) {
+      m_device(*m_systemDevice, m_clock, m_abort), m_rates(qvr::RateFile::ForUser()) {
+    m_rates.SetEnabled(RememberRateSetting());
     qvr::PlatformServices services;
+    services.rates = &m_rates;
     services.clock = &m_clock;
     services.serial = &m_device;
     services.ui = &m_ui;
@@ -36,6 +40,20 @@ ReceiverRuntime::ReceiverRuntime(qvr::Variant variant, ProgramState& program)
     program.ui = &m_ui;
     program.worker = &m_worker;
     program.abort = &m_abort;
+    program.rates = &m_rates;
+}
+
+namespace {
+
+QSettings ProgramSettings() { return QSettings("qvr-config-tool", "settings"); }
+
+} // namespace
+
+bool RememberRateSetting() { return ProgramSettings().value("connection/rememberRate", true).toBool(); }
+
+void SetRememberRateSetting(ProgramState& program, bool on) {
+    ProgramSettings().setValue("connection/rememberRate", on);
+    if (program.rates) program.rates->SetEnabled(on);
 }
 
 int FinishProgram(ReceiverWorker& worker, int exitCode) {

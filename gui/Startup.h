@@ -2,6 +2,7 @@
 #include <memory>
 
 #include "MAReceiver.h"
+#include "RateMemory.h"
 #include "gui/Abort.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
@@ -32,8 +33,14 @@ private:
     AbortableDevice m_device;
     QtOperator m_ui;
     ReceiverWorker m_worker;
+    qvr::RateFile m_rates;
     std::unique_ptr<qvr::MAReceiver> m_receiver;
 };
+
+// Whether the connect tries first the rate it last found the receiver at on
+// the port (kept in the program's settings; on unless switched off).
+bool RememberRateSetting();
+void SetRememberRateSetting(ProgramState& program, bool on);
 
 // After the event loop: an operation that does not stop (a port that
 // blocks) must not keep the process, the system releases the port at exit.

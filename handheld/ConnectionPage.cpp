@@ -44,6 +44,9 @@ CConnectionsPropertyPage::CConnectionsPropertyPage(ProgramState& program, IProce
     m_ports->setObjectName("PortList");
     m_ports->setMinimumContentsLength(6);
     m_ports->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    // A serial server's port is typed in: tcp://HOST:PORT, rfc2217://HOST:PORT.
+    m_ports->setEditable(true);
+    m_ports->setInsertPolicy(QComboBox::NoInsert);
     m_status = Value("Not connected.", content, "ConnectionStatus");
     // A bold version of the page's font.
     QFont bold = m_status->font();
@@ -130,7 +133,7 @@ void CConnectionsPropertyPage::ButtonClicked() {
 
 void CConnectionsPropertyPage::Connect() {
     ProgramState& p = Program();
-    const QByteArray port = m_ports->currentText().left(259).toLatin1();
+    const QByteArray port = m_ports->currentText().trimmed().left(259).toLatin1();
     m_status->setText("Connecting...");
     m_connect->setEnabled(false);
     m_ports->setEnabled(false);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 
 namespace qvr {
 
@@ -12,5 +13,17 @@ PathKind GetPathKind(const char* path);
 // one, never a mixture or none. False (and both files as they were) when it
 // cannot be done.
 bool ReplaceFile(const char* from, const char* to);
+
+// The folder for the user's configuration files: $XDG_CONFIG_HOME, else
+// ~/.config (on Windows %APPDATA%). False when there is none or it does not
+// fit in size bytes.
+bool UserConfigFolder(char* out, size_t size);
+
+// Creates the folder and the folders above it that are missing; true when it
+// exists afterwards.
+bool CreateFolders(const char* path);
+
+// The id of this process (to name files no other process writes).
+int CurrentProcessId();
 
 } // namespace qvr

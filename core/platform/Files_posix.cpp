@@ -5,7 +5,11 @@
 #include <cerrno>
 #include <cstdio>
 
+#include <cstdlib>
+#include <cstring>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace qvr {
 
@@ -24,6 +28,45 @@ bool ReplaceFile(const char* from, const char* to)
 {
     // rename() replaces an existing target atomically here.
     return from != nullptr && to != nullptr && std::rename(from, to) == 0;
+}
+
+bool UserConfigFolder(char* out, size_t size)
+{
+    // An XDG_CONFIG_HOME that is not absolute is to be ignored.
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    int n;
+    if (xdg != nullptr && xdg[0] == '/') {
+        n = std::snprintf(out, size, "%s", xdg);
+    } else {
+        const char* home = std::getenv("HOME");
+        if (home == nullptr || home[0] != '/')
+            return false;
+        n = std::snprintf(out, size, "%s/.config", home);
+    }
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+bool CreateFolders(const char* path)
+{
+    char folder[4096];
+    const int n = std::snprintf(folder, sizeof folder, "%s", path);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof folder)
+        return false;
+    for (char* p = folder + 1; *p != '\0'; ++p) {
+        if (*p != '/')
+            continue;
+        *p = '\0';
+        ::mkdir(folder, 0700);
+        *p = '/';
+    }
+    ::mkdir(folder, 0700);
+    struct stat info{};
+    return ::stat(folder, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int CurrentProcessId()
+{
+    return static_cast<int>(::getpid());
 }
 
 } // namespace qvr

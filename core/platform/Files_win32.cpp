@@ -6,6 +6,9 @@
 
 #include "platform/Files.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace qvr {
 
 PathKind GetPathKind(const char* path)
@@ -27,6 +30,39 @@ bool ReplaceFile(const char* from, const char* to)
     // rename() refuses an existing target on Windows; MoveFileEx replaces it.
     return from != nullptr && to != nullptr &&
            ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool UserConfigFolder(char* out, size_t size)
+{
+    const char* appData = std::getenv("APPDATA");
+    if (appData == nullptr || appData[0] == '\0')
+        return false;
+    const int n = std::snprintf(out, size, "%s", appData);
+    return n > 0 && static_cast<size_t>(n) < size;
+}
+
+bool CreateFolders(const char* path)
+{
+    char folder[MAX_PATH];
+    const int n = std::snprintf(folder, sizeof folder, "%s", path);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof folder)
+        return false;
+    for (char* p = folder + 1; *p != '\0'; ++p) {
+        if ((*p != '/' && *p != '\\') || p[-1] == ':')
+            continue;
+        const char separator = *p;
+        *p = '\0';
+        ::CreateDirectoryA(folder, nullptr);
+        *p = separator;
+    }
+    ::CreateDirectoryA(folder, nullptr);
+    const DWORD attributes = ::GetFileAttributesA(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+int CurrentProcessId()
+{
+    return static_cast<int>(::GetCurrentProcessId());
 }
 
 } // namespace qvr

@@ -19,7 +19,9 @@ public:
 
     // Opens the device for exclusive use. Names: a port name as listed by
     // the port enumeration ("ttyS0", "ttyUSB0" on Linux, "COM3" on Windows),
-    // "COMn" on every system, or a path (anything containing a '/').
+    // "COMn" on every system, or a path (anything containing a '/'). The
+    // system device also takes serial servers on the network,
+    // "tcp://HOST:PORT" and "rfc2217://HOST:PORT" (platform/NetworkPort.h).
     // Returns false when the device cannot be opened or is held by another
     // process; LastError() tells why.
     virtual bool Open(const char* name) = 0;

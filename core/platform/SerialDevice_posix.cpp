@@ -3,6 +3,7 @@
 
 #include "platform/SerialDevice.h"
 #include "platform/SerialDevice_posix.h"
+#include "platform/NetworkPort.h"
 
 #include <atomic>
 #include <cerrno>
@@ -422,7 +423,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ISerialDevice> CreateSystemSerialDevice()
+std::unique_ptr<ISerialDevice> CreateLocalSerialDevice()
 {
     return std::make_unique<PosixSerialDevice>();
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/SerialDevice.h"
+#include "platform/NetworkPort.h"
 
 #include <cstdio>
 #include <cstring>
@@ -198,7 +199,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<ISerialDevice> CreateSystemSerialDevice()
+std::unique_ptr<ISerialDevice> CreateLocalSerialDevice()
 {
     return std::make_unique<Win32SerialDevice>();
 }

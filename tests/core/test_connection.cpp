@@ -2,6 +2,7 @@
 // simulated receiver in virtual time.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,9 @@ using qvr::test::RecordingTrace;
 namespace {
 
 struct Bench {
-    explicit Bench(sim::ReceiverConfig config = {}, Variant variant = Variant::Desktop)
+    explicit Bench(sim::ReceiverConfig config = {}, Variant variant = Variant::Desktop, IRateMemory* rates = nullptr)
         : receiver(std::move(config)), link(receiver),
-          ma(variant, PlatformServices{&link.Clock(), &link.Device(), &trace, nullptr}) {}
+          ma(variant, PlatformServices{&link.Clock(), &link.Device(), &trace, nullptr, nullptr, nullptr, rates}) {}
     double Seconds() const { return static_cast<double>(link.Virtual().Now()) / 1e9; }
     int Opens() const { return link.OpenCount(); }
 
@@ -36,7 +37,54 @@ sim::ReceiverConfig AtRate(int baud, const char* port = "COM1") {
     return config;
 }
 
+struct MemoryRates final : IRateMemory {
+    int Recall(const char* port) override { return rates.count(port) ? rates[port] : 0; }
+    void Remember(const char* port, int rate) override { rates[port] = rate; }
+    std::map<std::string, int> rates;
+};
+
 } // namespace
+
+TEST(Connect, TriesTheRememberedRateFirstThenTheListWithoutIt) {
+    struct Case {
+        int remembered;  // 0: nothing remembered
+        int receiverBaud;
+        int tries;
+        int rememberedAfter;
+    } cases[] = {
+        {0, 57600, 6, 57600},
+        {57600, 57600, 1, 57600},
+        {12345, 57600, 6, 57600},     // not a rate of the list: ignored
+        {9600, 57600, 6, 57600},      // 9600, then the list without both 9600s
+        {57600, 230400, 7, 57600},    // nothing found: the memory stays
+        {115200, 9600, 2, 9600},
+    };
+    for (const Case& c : cases) {
+        MemoryRates memory;
+        if (c.remembered) memory.rates["COM1"] = c.remembered;
+        Bench b(AtRate(c.receiverBaud), Variant::Desktop, &memory);
+        EXPECT_EQ(b.ma.Connect("COM1"), c.receiverBaud != 230400) << c.remembered << " " << c.receiverBaud;
+        EXPECT_EQ(b.Opens(), c.tries) << c.remembered << " " << c.receiverBaud;
+        EXPECT_EQ(memory.rates["COM1"], c.rememberedAfter) << c.remembered << " " << c.receiverBaud;
+        const std::string told =
+            "Trying " + std::to_string(c.remembered) + " baud first: the receiver on COM1 was last found at that rate.";
+        EXPECT_EQ(b.trace.Contains(told), c.remembered != 0 && c.remembered != 12345) << c.remembered;
+    }
+}
+
+TEST(Connect, SecondConnectFindsA57600ReceiverInOneProbe) {
+    MemoryRates memory;
+    Bench b(AtRate(57600), Variant::Desktop, &memory);
+    ASSERT_TRUE(b.ma.Connect("COM1"));
+    const double first = b.Seconds();
+    ASSERT_TRUE(b.ma.Connect("COM1"));
+    EXPECT_EQ(b.Opens(), 6 + 1);
+    EXPECT_TRUE(b.trace.Contains("Trying 57600 baud first: the receiver on COM1 was last found at that rate."));
+    EXPECT_LT(b.Seconds() - first, 7.0);
+    // A rate change moves the memory with the receiver.
+    b.ma.ChangeBaudRate(115200);
+    EXPECT_EQ(memory.rates["COM1"], 115200);
+}
 
 TEST(Connect, FindsTheReceiverAtEachRateOnTheExpectedTry) {
     struct Case {

@@ -191,19 +191,50 @@ std::vector<Seed> GoldenSeeds(const std::string& folder) {
     return seeds;
 }
 
+namespace {
+
+using Run = void (*)(MAReceiver&, uint8_t, uint8_t, const uint8_t*, size_t);
+const struct {
+    const char* target;
+    Run run;
+    int operations;
+    const char* presets[3];
+} kTargets[] = {
+    {"fuzz_gsm", RunGsm, kGsmOperations, {"gsm", "gsm-nokia", nullptr}},
+    {"fuzz_uhf", RunUhf, kUhfOperations, {"uhf", nullptr, nullptr}},
+    {"fuzz_receiver", RunReceiver, kReceiverOperations, {"uhf", "gsm", "ma"}},
+    {"fuzz_upgrade", RunUpgrade, kUpgradeOperations, {"gsm", "uhf", nullptr}},
+};
+
+} // namespace
+
+bool RecordSeed(const std::string& target, int operation, const std::string& preset, uint8_t flags, Seed* seed,
+                ReceiverData* result) {
+    Run run = nullptr;
+    for (const auto& t : kTargets)
+        if (target == t.target) run = t.run;
+    std::unique_ptr<sim::SimUnit> unit = sim::MakePreset(preset, 9600, "COM1", 3 * 1024 + 100);
+    if (!run || !unit) return false;
+    sim::VirtualLink link(unit->receiver);
+    MAReceiver receiver((flags & kHandheld) ? Variant::Handheld : Variant::Desktop,
+                        PlatformServices{&link.Clock(), &link.Device(), &NullTrace(), nullptr});
+    ReceiverData record{};
+    if (!receiver.Connect("COM1")) return false;
+    receiver.UpdateAllData(record, nullptr);
+    // The refresh stops the pass-through log at its end; the radio
+    // operations run with it on, as the pages run them.
+    receiver.SendCommand("comvout aux on\r\n");
+    receiver.SendCommand("log passauxb onnew\r\n");
+    receiver.Pause(1000);
+    link.Record().Clear();
+    run(receiver, static_cast<uint8_t>(operation), flags, nullptr, 0);
+    *seed = {target, "sim-" + std::to_string(operation) + "-" + preset + (flags ? "-handheld" : ""),
+             Lead(operation, flags) + SegmentsFrom(link.Record().Entries())};
+    if (result) *result = {receiver.Info(), receiver.Peripheral(), receiver.Audio()};
+    return true;
+}
+
 std::vector<Seed> RecordedSeeds() {
-    using Run = void (*)(MAReceiver&, uint8_t, uint8_t, const uint8_t*, size_t);
-    static const struct {
-        const char* target;
-        Run run;
-        int operations;
-        const char* presets[3];
-    } kTargets[] = {
-        {"fuzz_gsm", RunGsm, kGsmOperations, {"gsm", "gsm-nokia", nullptr}},
-        {"fuzz_uhf", RunUhf, kUhfOperations, {"uhf", nullptr, nullptr}},
-        {"fuzz_receiver", RunReceiver, kReceiverOperations, {"uhf", "gsm", "ma"}},
-        {"fuzz_upgrade", RunUpgrade, kUpgradeOperations, {"gsm", "uhf", nullptr}},
-    };
     std::vector<Seed> seeds;
     for (const auto& target : kTargets) {
         for (int operation = 0; operation < target.operations; ++operation) {
@@ -213,18 +244,9 @@ std::vector<Seed> RecordedSeeds() {
                 if (target.run == RunUpgrade && (operation < 2) != (std::string(preset) != "uhf")) continue;
                 for (uint8_t flags : {uint8_t{0}, uint8_t{kHandheld}}) {
                     if (flags && target.run != RunUhf && target.run != RunReceiver) continue;
-                    std::unique_ptr<sim::SimUnit> unit = sim::MakePreset(preset, 9600, "COM1", 3 * 1024 + 100);
-                    sim::VirtualLink link(unit->receiver);
-                    MAReceiver receiver((flags & kHandheld) ? Variant::Handheld : Variant::Desktop,
-                                        PlatformServices{&link.Clock(), &link.Device(), &NullTrace(), nullptr});
-                    ReceiverData record{};
-                    if (!receiver.Connect("COM1")) continue;
-                    receiver.UpdateAllData(record, nullptr);
-                    link.Record().Clear();
-                    target.run(receiver, static_cast<uint8_t>(operation), flags, nullptr, 0);
-                    seeds.push_back({target.target,
-                                     "sim-" + std::to_string(operation) + "-" + preset + (flags ? "-handheld" : ""),
-                                     Lead(operation, flags) + SegmentsFrom(link.Record().Entries())});
+                    Seed seed;
+                    if (RecordSeed(target.target, operation, preset, flags, &seed, nullptr))
+                        seeds.push_back(std::move(seed));
                 }
             }
         }

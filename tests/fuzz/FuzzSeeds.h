@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "Records.h"
 #include "Transcript.h"
 
 namespace qvr::fuzz {
@@ -28,5 +29,9 @@ std::vector<Seed> GoldenSeeds(const std::string& goldenFolder);
 // target run against the presets it applies to, after a connect and a
 // refresh, with what the receiver answered during the operation.
 std::vector<Seed> RecordedSeeds();
+// One of them: false for an unknown target or preset, or when the connect
+// failed. result: what the receiver object knew after the operation.
+bool RecordSeed(const std::string& target, int operation, const std::string& preset, uint8_t flags, Seed* seed,
+                ReceiverData* result);
 
 } // namespace qvr::fuzz

@@ -3,6 +3,7 @@
 // level, the TCP test and the AUX exchange's reply collection (AT commands,
 // the registration state), each run against what the fuzz device answers.
 #include "FuzzBench.h"
+#include "RadioPageActions.h"
 
 namespace qvr::fuzz {
 
@@ -18,6 +19,13 @@ bool RecordTerminated(const NtripSourceRecord& r) {
     return Terminated(r.casterAddress) && Terminated(r.mountPoint) && Terminated(r.password);
 }
 
+// What the GSM pages make of the module's texts.
+void ShowValues(const GsmBlock& gsm) {
+    static ReceiverData record;
+    record.peripheral.gsm = gsm;
+    (void)MrsAvailable(record);
+}
+
 bool BlockTerminated(const GsmBlock& g) {
     return Terminated(g.appletVersion) && Terminated(g.freeMemory) && Terminated(g.totalMemory) &&
            Terminated(g.moduleType) && Terminated(g.hardwareVersion) && Terminated(g.firmwareVersion) &&
@@ -27,10 +35,12 @@ bool BlockTerminated(const GsmBlock& g) {
 // The lookup and the record parsers straight on the bytes after the lead:
 // key (up to a NUL, at most 32 bytes), terminator, value size, reply.
 void ParseDirect(const uint8_t* data, size_t size) {
+    static const uint8_t kNothing[1] = {};
+    if (!data) data = kNothing, size = 0;
     size_t keyLength = 0;
     while (keyLength < size && keyLength < 32 && data[keyLength] != 0) ++keyLength;
     char key[33] = {};
-    std::memcpy(key, data, keyLength);
+    if (keyLength > 0) std::memcpy(key, data, keyLength);
     size_t at = keyLength + (keyLength < size ? 1 : 0);
     const char terminator = at < size ? static_cast<char>(data[at++]) : '+';
     const size_t valueSize = at < size ? data[at++] % 130 : 64;
@@ -64,6 +74,7 @@ void RunGsm(MAReceiver& receiver, uint8_t operation, uint8_t flags, const uint8_
         std::memset(&block, 0, sizeof block);
         receiver.QueryModuleInfo(&block);
         QVR_FUZZ_CHECK(BlockTerminated(block));
+        ShowValues(block);
         break;
     }
     case 1: {
@@ -107,6 +118,7 @@ void RunGsm(MAReceiver& receiver, uint8_t operation, uint8_t flags, const uint8_
         receiver.DetectGsmModule();
         const PeripheralBlock& p = receiver.Peripheral();
         QVR_FUZZ_CHECK(BlockTerminated(p.gsm) && RecordTerminated(p.bearer));
+        ShowValues(p.gsm);
         break;
     }
     case 8: {

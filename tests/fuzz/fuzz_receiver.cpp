@@ -91,7 +91,7 @@ void RunReceiver(MAReceiver& receiver, uint8_t operation, uint8_t flags, const u
     case 5: {
         // The entry readers straight on the bytes after the lead.
         uint8_t log[MAReceiver::kVersionLogSize] = {};
-        std::memcpy(log, rest, restSize < sizeof log ? restSize : sizeof log);
+        if (rest) std::memcpy(log, rest, restSize < sizeof log ? restSize : sizeof log);
         for (uint32_t type : {1u, 3u, 8u, 0x3A7A0005u, static_cast<uint32_t>(flags)}) {
             int index = -1;
             if (MAReceiver::FindVersionComponent(log, type, &index)) QVR_FUZZ_CHECK(index >= 0 && index < 6);

@@ -64,5 +64,36 @@ TEST(FuzzReplay, GoldenSeedsReachTheirTargets) {
     }
 }
 
+// A seed recorded from the simulated receiver, played by the fuzz device,
+// brings the operation to the result it had against the simulator: the
+// fuzzers start from exchanges that reach the parsers.
+TEST(FuzzReplay, RecordedSeedsReplayTheSimulatedExchange) {
+    using Run = void (*)(MAReceiver&, uint8_t, uint8_t, const uint8_t*, size_t);
+    static const struct {
+        const char* target;
+        Run run;
+        int operation;
+        const char* preset;
+        uint8_t flags;
+        const char* (*result)(const ReceiverData&);
+    } kCases[] = {
+        {"fuzz_gsm", RunGsm, 7, "gsm", 0, [](const ReceiverData& d) -> const char* { return d.peripheral.gsm.appletVersion; }},
+        {"fuzz_uhf", RunUhf, 0, "uhf", kHandheld, [](const ReceiverData& d) -> const char* { return d.peripheral.uhf.firmwareVersion; }},
+        {"fuzz_receiver", RunReceiver, 0, "ma", 0, [](const ReceiverData& d) -> const char* { return d.info.userAppVersion; }},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.target);
+        Seed seed;
+        ReceiverData simulated{};
+        ASSERT_TRUE(RecordSeed(c.target, c.operation, c.preset, c.flags, &seed, &simulated));
+        const auto* bytes = reinterpret_cast<const uint8_t*>(seed.bytes.data());
+        FuzzBench bench(bytes, seed.bytes.size());
+        c.run(bench.receiver, bench.operation, bench.flags, bench.rest, bench.restSize);
+        const ReceiverData replayed{bench.receiver.Info(), bench.receiver.Peripheral(), bench.receiver.Audio()};
+        EXPECT_STRNE(c.result(simulated), "");
+        EXPECT_STREQ(c.result(replayed), c.result(simulated));
+    }
+}
+
 } // namespace
 } // namespace qvr::fuzz

@@ -21,6 +21,7 @@ built=$(date +%s)
 bin=build/fuzz/tests/fuzz
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work"  # the targets' download and upgrade files
 "$bin/fuzz_seeds" tests/golden "$work/corpus"
 
 run() {  # NAME SECONDS

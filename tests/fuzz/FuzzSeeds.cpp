@@ -97,7 +97,7 @@ std::string Lead(int operation, uint8_t flags) {
 std::string SegmentsFrom(const std::vector<Entry>& entries) {
     std::string out;
     bool writePending = false;
-    sim::SimTime since = 0;
+    sim::SimTime since = entries.empty() ? 0 : entries.front().at;
     for (const Entry& e : entries) {
         if (e.kind == Kind::HostSent) {
             // A write the receiver did not answer gets an empty answer, so
@@ -226,6 +226,8 @@ bool RecordSeed(const std::string& target, int operation, const std::string& pre
     receiver.SendCommand("comvout aux on\r\n");
     receiver.SendCommand("log passauxb onnew\r\n");
     receiver.Pause(1000);
+    receiver.Port().Purge();
+    link.AdvanceTo(link.Virtual().Now());
     link.Record().Clear();
     run(receiver, static_cast<uint8_t>(operation), flags, nullptr, 0);
     *seed = {target, "sim-" + std::to_string(operation) + "-" + preset + (flags ? "-handheld" : ""),

@@ -47,8 +47,13 @@ struct FuzzBench {
                    PlatformServices{&clock, &device, &NullTrace(), nullptr}) {
         receiver.Port().Open("COM1", 9600);
     }
-    // Every operation ends in a bounded (virtual) time, whatever arrives.
-    void CheckBounded(uint32_t minutes) const { QVR_FUZZ_CHECK(clock.Now() < sim::Ms(60000ull * minutes)); }
+    // Every operation ends in a bounded (virtual) time, whatever arrives:
+    // the minutes given, and as long again as the segments may keep it going
+    // (each may come 4.5 s after the one before).
+    void CheckBounded(uint32_t minutes) const {
+        QVR_FUZZ_CHECK(clock.Now() < sim::Ms(60000ull * minutes + 4500ull * device.Segments()));
+        QVR_FUZZ_CHECK(!device.BrokenRecordWrite());
+    }
 
     uint8_t operation;
     uint8_t flags;

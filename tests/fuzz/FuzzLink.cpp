@@ -84,11 +84,21 @@ bool FuzzDevice::Open(const char*) {
     return m_open = true;
 }
 
-bool FuzzDevice::Write(const uint8_t*, size_t count, size_t* written) {
+bool FuzzDevice::Write(const uint8_t* src, size_t count, size_t* written) {
     *written = 0;
     if (!m_open || m_vanished) return false;
     *written = count;
     ++m_writes;
+    static constexpr char kRecordWrite[] = "setversioninfo ";
+    if (count >= sizeof kRecordWrite - 1 && std::memcmp(src, kRecordWrite, sizeof kRecordWrite - 1) == 0) {
+        size_t quotes = 0, controls = 0;
+        for (size_t i = 0; i < count; ++i) {
+            quotes += src[i] == '"';
+            controls += src[i] < 0x20 || src[i] == 0x7F;
+        }
+        const bool lineEnd = count >= 2 && src[count - 2] == '\r' && src[count - 1] == '\n';
+        if (quotes != 14 || controls != 2 || !lineEnd) m_brokenRecordWrite = true;
+    }
     // The write is answered by the next segment that waits for one, and
     // the segments that follow it.
     if (m_bindNext < m_segments.size() && m_segments[m_bindNext].answersWrite) {

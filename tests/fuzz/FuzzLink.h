@@ -45,6 +45,10 @@ public:
     // Every segment has arrived and been read.
     bool Drained() const { return m_next >= m_segments.size() && m_pos >= m_wire.size(); }
     size_t Writes() const { return m_writes; }
+    size_t Segments() const { return m_segments.size(); }
+    // A record write ("setversioninfo") that is not seven quoted texts on
+    // one line: what the receiver sent would have broken the record.
+    bool BrokenRecordWrite() const { return m_brokenRecordWrite; }
 
     // A frame of the given kind around the data (Raw: the data itself).
     static std::string Frame(Kind kind, const uint8_t* data, size_t size);
@@ -75,6 +79,7 @@ private:
     bool m_open = false;
     bool m_vanishAtEnd;
     bool m_vanished = false;
+    bool m_brokenRecordWrite = false;
 };
 
 // Stops the run (a finding) when the condition does not hold.

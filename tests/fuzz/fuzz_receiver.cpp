@@ -104,9 +104,12 @@ void RunReceiver(MAReceiver& receiver, uint8_t operation, uint8_t flags, const u
     case 6: {
         const std::string path = DownloadFolder() + "/debuglog.bin";
         CountingProgress progress;
-        receiver.DownloadDebugFile(path.c_str(), &progress);
-        QVR_FUZZ_CHECK(receiver.DownloadTempPath()[0] == '\0');
         std::remove(path.c_str());
+        const bool saved = receiver.DownloadDebugFile(path.c_str(), &progress);
+        // Saved, or nothing left behind: no file, no temporary file.
+        QVR_FUZZ_CHECK(receiver.DownloadTempPath()[0] == '\0');
+        QVR_FUZZ_CHECK((access(path.c_str(), F_OK) == 0) == saved);
+        QVR_FUZZ_CHECK(access((path + MAReceiver::kDownloadTempSuffix).c_str(), F_OK) != 0);
         break;
     }
     default: {

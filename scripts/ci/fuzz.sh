@@ -12,15 +12,18 @@ cd "$(dirname "$0")/../.."
 scripts/deps.sh clang libclang-rt-dev
 
 seconds=${FUZZ_SECONDS:-80}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 start=$(date +%s)
-cmake --preset fuzz >/dev/null
 targets=(fuzz_gsm fuzz_receiver fuzz_readlog fuzz_uhf fuzz_upgrade)
-cmake --build --preset fuzz --target fuzz_seeds "${targets[@]}" >/dev/null
+if ! { cmake --preset fuzz && cmake --build --preset fuzz --target fuzz_seeds "${targets[@]}"; } >"$work/build.log" 2>&1; then
+  tail -n 40 "$work/build.log"
+  echo "fuzz: the fuzz targets did not build"
+  exit 1
+fi
 built=$(date +%s)
 
 bin=build/fuzz/tests/fuzz
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 export TMPDIR="$work"  # the targets' download and upgrade files
 "$bin/fuzz_seeds" tests/golden "$work/corpus"
 
@@ -42,7 +45,7 @@ ran=$(date +%s)
 failed=0
 for name in "${targets[@]}"; do
   rc=$(cat "$work/$name.rc")
-  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/$name.log" | awk '{print $2}' | tail -n 1)
+  execs=$(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/$name.log" | awk '{print $2}' | tail -n 1 || true)
   if [ "$rc" -eq 0 ]; then
     echo "fuzz: $name ${execs:-?} runs, no finding"
   else

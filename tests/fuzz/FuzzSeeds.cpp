@@ -40,7 +40,8 @@ void AppendSegments(std::string& out, const std::vector<uint8_t>& bytes, bool an
     };
     std::string text;
     while (at < bytes.size()) {
-        const bool sync = at + 10 <= bytes.size() && std::equal(kLogSync, kLogSync + 3, bytes.begin() + static_cast<long>(at));
+        const bool sync =
+            at + 10 <= bytes.size() && std::equal(kLogSync, kLogSync + 3, bytes.begin() + static_cast<long>(at));
         if (sync) {
             const size_t header = bytes[at + 3];
             const size_t body = ReadLe16(&bytes[at + 8]);

@@ -16,7 +16,8 @@ namespace {
 
 class SplitDevice : public ISerialDevice {
 public:
-    SplitDevice(sim::VirtualClock& clock, const uint8_t* data, size_t size) : m_clock(clock), m_data(data), m_size(size) {}
+    SplitDevice(sim::VirtualClock& clock, const uint8_t* data, size_t size)
+        : m_clock(clock), m_data(data), m_size(size) {}
     bool Open(const char*) override { return m_open = true; }
     bool IsOpen() const override { return m_open; }
     void Close() override { m_open = false; }
@@ -87,5 +88,7 @@ int FuzzReadLog(const uint8_t* data, size_t size) {
 } // namespace qvr::fuzz
 
 #ifndef QVR_FUZZ_REPLAY
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) { return qvr::fuzz::FuzzReadLog(data, size); }
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return qvr::fuzz::FuzzReadLog(data, size);
+}
 #endif

@@ -69,17 +69,21 @@ TEST(FuzzReplay, GoldenSeedsReachTheirTargets) {
 // fuzzers start from exchanges that reach the parsers.
 TEST(FuzzReplay, RecordedSeedsReplayTheSimulatedExchange) {
     using Run = void (*)(MAReceiver&, uint8_t, uint8_t, const uint8_t*, size_t);
+    using Result = const char* (*)(const ReceiverData&);
     static const struct {
         const char* target;
         Run run;
         int operation;
         const char* preset;
         uint8_t flags;
-        const char* (*result)(const ReceiverData&);
+        Result result;
     } kCases[] = {
-        {"fuzz_gsm", RunGsm, 7, "gsm", 0, [](const ReceiverData& d) -> const char* { return d.peripheral.gsm.appletVersion; }},
-        {"fuzz_uhf", RunUhf, 0, "uhf", kHandheld, [](const ReceiverData& d) -> const char* { return d.peripheral.uhf.firmwareVersion; }},
-        {"fuzz_receiver", RunReceiver, 0, "ma", 0, [](const ReceiverData& d) -> const char* { return d.info.userAppVersion; }},
+        {"fuzz_gsm", RunGsm, 7, "gsm", 0,
+         [](const ReceiverData& d) -> const char* { return d.peripheral.gsm.appletVersion; }},
+        {"fuzz_uhf", RunUhf, 0, "uhf", kHandheld,
+         [](const ReceiverData& d) -> const char* { return d.peripheral.uhf.firmwareVersion; }},
+        {"fuzz_receiver", RunReceiver, 0, "ma", 0,
+         [](const ReceiverData& d) -> const char* { return d.info.userAppVersion; }},
     };
     for (const auto& c : kCases) {
         SCOPED_TRACE(c.target);

@@ -41,10 +41,8 @@ ConnectResult TimeConnect(int receiverBaud) {
 // Two connects to a receiver at 57600 with the rate file of a fresh folder:
 // the virtual time of the second, which starts at the rate the first found.
 ConnectResult TimeRememberedConnect() {
-    std::error_code ec;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path(ec) / ("qvr_bench_rates_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
-    RateFile rates((folder / "rates").string().c_str());
+    const std::string path = ScratchPath("rates", "");
+    RateFile rates(path.c_str());
     sim::ReceiverConfig config;
     config.baud = 57600;
     sim::SimReceiver receiver(config);
@@ -55,7 +53,7 @@ ConnectResult TimeRememberedConnect() {
     bool found = ma.Connect("COM1");
     const sim::SimTime begin = link.Virtual().Now();
     found = ma.Connect("COM1") && found;
-    std::filesystem::remove_all(folder, ec);
+    RemoveFile(path);
     return {found, static_cast<double>(link.Virtual().Now() - begin) / 1e9};
 }
 

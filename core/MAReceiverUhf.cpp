@@ -135,7 +135,10 @@ bool MAReceiver::RadioExchange(const char* text, uint32_t waitMs, const uint8_t*
     if (!SendToRadio(text)) return false;
     if (!ReadLog(waitMs) || GetLogMessageId() != logid::PassAux) return false;
     const size_t bodyLength = LogBodyLength();
-    if (bodyLength < 4) return true;  // a pass-through log without bytes
+    // A pass-through log without bytes: an empty reply, which still points
+    // somewhere (its readers copy its zero bytes).
+    *reply = LogBody();
+    if (bodyLength < 4) return true;
     size_t n = ReadLe32(LogBody());
     if (n > bodyLength - 4) n = bodyLength - 4;
     *reply = LogBody() + 4;

@@ -1,6 +1,7 @@
 // What the UHF and GSM pages and their service dialogs do with the receiver.
 #include <cctype>
 #include <cstdint>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,7 +35,11 @@ void Say(MAReceiver& receiver, const char* text, MessageIcon icon) {
 } // namespace
 
 int UhfPowerChoiceIndex(const char* txPowerText) {
-    const long milliwatts = static_cast<long>(MAReceiver::ReadDecimal(txPowerText));
+    // The radio's text: a number too large for a long matches no choice
+    // (and must not be converted).
+    const double read = MAReceiver::ReadDecimal(txPowerText);
+    if (!(std::fabs(read) < 1e9)) return kUhfPowerChoiceCount - 1;
+    const long milliwatts = static_cast<long>(read);
     for (int i = 0; i + 1 < kUhfPowerChoiceCount; ++i)
         if (kChoiceMilliwatts[i] == milliwatts) return i;
     return kUhfPowerChoiceCount - 1;
@@ -316,7 +321,11 @@ bool SubmitGsmBearer(MAReceiver& receiver, ReceiverData& record, int bearerType,
 }
 
 bool MrsAvailable(const ReceiverData& record) {
-    const float version = static_cast<float>(MAReceiver::ReadDecimal(record.peripheral.gsm.appletVersion));
+    // Compared in single precision as the page always did; a number beyond
+    // its range (the module's text) is a version far above 3.002 or below.
+    const double read = MAReceiver::ReadDecimal(record.peripheral.gsm.appletVersion);
+    if (!(std::fabs(read) < 1e30)) return read > 0;
+    const float version = static_cast<float>(read);
     return static_cast<double>(version) >= 3.002;
 }
 

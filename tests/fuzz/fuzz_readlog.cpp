@@ -6,16 +6,18 @@
 #include <cstdint>
 #include <cstring>
 
+#include "FuzzBench.h"
 #include "MAReceiver.h"
 #include "VirtualClock.h"
 
-using namespace qvr;
+namespace qvr::fuzz {
 
 namespace {
 
-class FuzzDevice : public ISerialDevice {
+class SplitDevice : public ISerialDevice {
 public:
-    FuzzDevice(sim::VirtualClock& clock, const uint8_t* data, size_t size) : m_clock(clock), m_data(data), m_size(size) {}
+    SplitDevice(sim::VirtualClock& clock, const uint8_t* data, size_t size)
+        : m_clock(clock), m_data(data), m_size(size) {}
     bool Open(const char*) override { return m_open = true; }
     bool IsOpen() const override { return m_open; }
     void Close() override { m_open = false; }
@@ -55,12 +57,12 @@ private:
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+int FuzzReadLog(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     static const uint32_t kTimeouts[] = {0, 100, 500, 1000, 2000, 4000};
     const uint8_t steering = data[0];
     sim::VirtualClock clock;
-    FuzzDevice device(clock, data + 1, size - 1);
+    SplitDevice device(clock, data + 1, size - 1);
     MAReceiver receiver(Variant::Desktop, PlatformServices{&clock, &device, &NullTrace(), nullptr});
     receiver.Port().Open("COM1", 9600);
     for (int round = 0; round < 64 && !device.Exhausted(); ++round) {
@@ -82,3 +84,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     receiver.Port().Purge();
     return 0;
 }
+
+} // namespace qvr::fuzz
+
+#ifndef QVR_FUZZ_REPLAY
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return qvr::fuzz::FuzzReadLog(data, size);
+}
+#endif

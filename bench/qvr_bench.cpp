@@ -41,7 +41,7 @@ ConnectResult TimeConnect(int receiverBaud) {
 // Two connects to a receiver at 57600 with the rate file of a fresh folder:
 // the virtual time of the second, which starts at the rate the first found.
 ConnectResult TimeRememberedConnect() {
-    const std::string path = ScratchPath("rates", "");
+    const std::string path = bench::ScratchPath("rates", "");
     RateFile rates(path.c_str());
     sim::ReceiverConfig config;
     config.baud = 57600;
@@ -53,7 +53,7 @@ ConnectResult TimeRememberedConnect() {
     bool found = ma.Connect("COM1");
     const sim::SimTime begin = link.Virtual().Now();
     found = ma.Connect("COM1") && found;
-    RemoveFile(path);
+    bench::RemoveFile(path);
     return {found, static_cast<double>(link.Virtual().Now() - begin) / 1e9};
 }
 

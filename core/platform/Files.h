@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+#include <cstdio>
 
 namespace qvr {
 
@@ -12,5 +14,9 @@ PathKind GetPathKind(const char* path);
 // one, never a mixture or none. False (and both files as they were) when it
 // cannot be done.
 bool ReplaceFile(const char* from, const char* to);
+
+// Moves a stream to offset bytes from the start of its file, beyond 2 GiB
+// too. False when the system cannot seek there.
+bool SeekFileTo(std::FILE* file, uint64_t offset);
 
 } // namespace qvr

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 namespace qvr {
 
@@ -24,6 +25,13 @@ bool ReplaceFile(const char* from, const char* to)
 {
     // rename() replaces an existing target atomically here.
     return from != nullptr && to != nullptr && std::rename(from, to) == 0;
+}
+
+bool SeekFileTo(std::FILE* file, uint64_t offset)
+{
+    if (static_cast<uint64_t>(static_cast<off_t>(offset)) != offset || static_cast<off_t>(offset) < 0)
+        return false;
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 } // namespace qvr

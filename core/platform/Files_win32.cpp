@@ -3,6 +3,9 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// windows.h makes ReplaceFile a macro for its own ReplaceFileA; ours is
+// qvr::ReplaceFile.
+#undef ReplaceFile
 
 #include "platform/Files.h"
 
@@ -27,6 +30,13 @@ bool ReplaceFile(const char* from, const char* to)
     // rename() refuses an existing target on Windows; MoveFileEx replaces it.
     return from != nullptr && to != nullptr &&
            ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool SeekFileTo(std::FILE* file, uint64_t offset)
+{
+    if (offset > static_cast<uint64_t>(INT64_MAX))
+        return false;
+    return ::_fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
 }
 
 } // namespace qvr

@@ -23,7 +23,7 @@ work=$(mktemp -d /tmp/qvr_windows_XXXXXX)
 sim_pid=""
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
-  WINEPREFIX="$work/prefix" "$wineserver" -k 2>/dev/null || true
+  WINEPREFIX="$work/prefix" "$wineserver" -k >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -34,7 +34,9 @@ export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 "$wine" wineboot -i >/dev/null 2>&1 || true
 "$wineserver" -w  # until wineboot's server has gone
-"$wineserver" -p  # one server for all the runs: each start costs seconds
+# One server for all the runs (each start costs seconds); when killed it
+# lists its objects on stderr.
+"$wineserver" -p >/dev/null 2>&1
 
 # Lets the prefix's services finish starting before the suites run.
 "$wine" reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' >/dev/null
@@ -62,9 +64,9 @@ pty=$(head -n 1 "$work/sim.out")
 
 # Wine reads its port mapping when its server starts: restart it.
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$pty" /f >/dev/null
-"$wineserver" -k || true
+"$wineserver" -k >/dev/null 2>&1 || true
 "$wineserver" -w
-"$wineserver" -p
+"$wineserver" -p >/dev/null 2>&1
 
 qvrctl_exe=build/windows/cli/qvrctl.exe
 run() { timeout 300 "$@"; }

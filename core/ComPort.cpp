@@ -15,7 +15,7 @@ CComPort::CComPort(const PlatformServices& services, Variant variant)
         m_device = m_ownedDevice.get();
     }
     if (!m_enumerator) {
-        m_ownedEnumerator = CreateSystemPortEnumerator();
+        m_ownedEnumerator = CreateSystemPortEnumerator(m_trace);
         m_enumerator = m_ownedEnumerator.get();
     }
 }

@@ -9,10 +9,6 @@
 #include "TemporaryFiles.h"
 #include "platform/Files.h"
 
-#if !defined(_WIN32)
-#include <sys/types.h>
-#endif
-
 namespace qvr {
 
 namespace {
@@ -34,15 +30,6 @@ const char* const kCaption = "Error";
 int ProgressValue(uint32_t block, uint32_t blocks) {
     if (blocks <= kProgressLimit) return static_cast<int>(block);
     return static_cast<int>(uint64_t{block} * kProgressLimit / blocks);
-}
-
-bool SeekTo(std::FILE* file, uint64_t offset) {
-#if defined(_WIN32)
-    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
-#else
-    if (static_cast<uint64_t>(static_cast<off_t>(offset)) != offset || static_cast<off_t>(offset) < 0) return false;
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
 }
 
 } // namespace
@@ -180,7 +167,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
 
             size_t written = 0;
             int error = 0;
-            if (!SeekTo(file, offset)) {
+            if (!SeekFileTo(file, offset)) {
                 error = errno;
             } else {
                 errno = 0;

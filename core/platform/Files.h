@@ -1,5 +1,7 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 
 namespace qvr {
 
@@ -25,5 +27,9 @@ bool CreateFolders(const char* path);
 
 // The id of this process (to name files no other process writes).
 int CurrentProcessId();
+
+// Moves a stream to offset bytes from the start of its file, beyond 2 GiB
+// too. False when the system cannot seek there.
+bool SeekFileTo(std::FILE* file, uint64_t offset);
 
 } // namespace qvr

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
+#include <sys/types.h>
 
 namespace qvr {
 
@@ -67,6 +68,13 @@ bool CreateFolders(const char* path)
 int CurrentProcessId()
 {
     return static_cast<int>(::getpid());
+}
+
+bool SeekFileTo(std::FILE* file, uint64_t offset)
+{
+    if (static_cast<uint64_t>(static_cast<off_t>(offset)) != offset || static_cast<off_t>(offset) < 0)
+        return false;
+    return ::fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
 } // namespace qvr

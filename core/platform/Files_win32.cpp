@@ -3,6 +3,9 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
+// windows.h makes ReplaceFile a macro for its own ReplaceFileA; ours is
+// qvr::ReplaceFile.
+#undef ReplaceFile
 
 #include "platform/Files.h"
 
@@ -63,6 +66,13 @@ bool CreateFolders(const char* path)
 int CurrentProcessId()
 {
     return static_cast<int>(::GetCurrentProcessId());
+}
+
+bool SeekFileTo(std::FILE* file, uint64_t offset)
+{
+    if (offset > static_cast<uint64_t>(INT64_MAX))
+        return false;
+    return ::_fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
 }
 
 } // namespace qvr

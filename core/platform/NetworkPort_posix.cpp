@@ -120,16 +120,16 @@ public:
         if (kind_ == NetworkPortKind::RawTcp)
             return true;  // cannot travel: the server's port keeps its rate
 
-        // 8N1, no flow control, DTR and RTS on (as a local port opened
-        // here), then what the server had received at the old rate is
-        // dropped: it is garbage at the new one.
+        // 8N1, no flow control, DTR and RTS low (as on a local port, whose
+        // line control is disabled), then what the server had received at
+        // the old rate is dropped: it is garbage at the new one.
         const uint8_t rate[4] = {static_cast<uint8_t>(baudRate >> 24), static_cast<uint8_t>(baudRate >> 16),
                                  static_cast<uint8_t>(baudRate >> 8), static_cast<uint8_t>(baudRate)};
         const struct {
             uint8_t command;
             uint8_t value;
         } settings[] = {{kSetDataSize, 8}, {kSetParity, 1}, {kSetStopSize, 1}, {kSetControl, 1},
-                        {kSetControl, 8},  {kSetControl, 11}, {kPurgeData, 3}};
+                        {kSetControl, 9},  {kSetControl, 12}, {kPurgeData, 3}};
         uint8_t out[16 * 8 + 16];
         size_t n = ComPortCommand(kSetBaudRate, rate, sizeof rate, out);
         for (const auto& s : settings)

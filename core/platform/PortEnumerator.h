@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
 
+#include "platform/Trace.h"
+
 namespace qvr {
 
 // Lists the computer's serial ports.
@@ -13,7 +15,8 @@ public:
     virtual bool Enumerate(Visitor visit, void* context) = 0;
 };
 
-// The production port enumeration of this operating system.
-std::unique_ptr<IPortEnumerator> CreateSystemPortEnumerator();
+// The production port enumeration of this operating system. Its diagnostic
+// lines go to trace (the system trace when null).
+std::unique_ptr<IPortEnumerator> CreateSystemPortEnumerator(ITrace* trace = nullptr);
 
 } // namespace qvr

@@ -151,7 +151,7 @@ std::unique_ptr<IPortEnumerator> CreateSysfsPortEnumerator(const char* sysClassT
     return std::make_unique<SysfsPortEnumerator>(sysClassTtyDir);
 }
 
-std::unique_ptr<IPortEnumerator> CreateSystemPortEnumerator()
+std::unique_ptr<IPortEnumerator> CreateSystemPortEnumerator(ITrace*)
 {
     return CreateSysfsPortEnumerator("/sys/class/tty");
 }

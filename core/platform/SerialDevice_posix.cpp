@@ -54,6 +54,19 @@ bool ResolveSerialDevicePath(const char* name, char* out, size_t outSize)
 
 namespace {
 
+int LowerModemLines(int fd, int bits) { return ::ioctl(fd, TIOCMBIC, &bits); }
+
+std::atomic<ModemLinesLowerer> g_lowerModemLines{&LowerModemLines};
+
+} // namespace
+
+void SetModemLinesLowerer(ModemLinesLowerer lower)
+{
+    g_lowerModemLines.store(lower != nullptr ? lower : &LowerModemLines);
+}
+
+namespace {
+
 int64_t MonotonicNowNs()
 {
     timespec now{};
@@ -241,11 +254,14 @@ public:
     {
         if (fd_ < 0)
             return Fail(EBADF);
-        speed_t speed;
-        if (!LookUpRate(baudRate, &speed))
-            return Fail(EINVAL);
         if (!fetched_ && !FetchLineSettings())
             return false;
+        // A rate the system does not have is refused, but the rest of the
+        // settings still apply, at the rate in force.
+        speed_t speed;
+        const bool known = LookUpRate(baudRate, &speed);
+        if (!known)
+            speed = ::cfgetospeed(&settings_);
 
         termios t = settings_;
         // Raw: no byte is stripped, translated, echoed or interpreted.
@@ -272,6 +288,10 @@ public:
             return Fail(errno);
         if (::tcsetattr(fd_, TCSANOW, &t) != 0)
             return Fail(errno);
+        // DTR and RTS are not driven: both low, as on Windows with line
+        // control disabled (opening a tty raises them). A device without
+        // modem lines (a pseudo-terminal) refuses this, which is no fault.
+        g_lowerModemLines.load()(fd_, TIOCM_DTR | TIOCM_RTS);
 
         // tcsetattr succeeds when any part of the change took; a driver that
         // cannot do the rate may keep or round it. Check what is in force.
@@ -279,6 +299,8 @@ public:
         if (::tcgetattr(fd_, &check) != 0)
             return Fail(errno);
         settings_ = check;
+        if (!known)
+            return Fail(EINVAL);
         const speed_t in = ::cfgetispeed(&check);
         if (::cfgetospeed(&check) != speed || (in != speed && in != B0))
             return Fail(EINVAL);

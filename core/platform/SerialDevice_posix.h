@@ -12,4 +12,12 @@ namespace qvr {
 // empty or the path does not fit in outSize bytes.
 bool ResolveSerialDevicePath(const char* name, char* out, size_t outSize);
 
+// Lowers modem-control lines (TIOCM_DTR, TIOCM_RTS bits) of an open tty;
+// returns what ioctl(TIOCMBIC) returns. The serial device lowers DTR and RTS
+// through this whenever it applies line settings. Replaceable so that a test
+// can see the call: a pseudo-terminal has no modem lines. Null restores the
+// system call.
+using ModemLinesLowerer = int (*)(int fd, int bits);
+void SetModemLinesLowerer(ModemLinesLowerer lower);
+
 } // namespace qvr

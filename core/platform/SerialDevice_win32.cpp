@@ -76,13 +76,10 @@ public:
     {
         if (!IsOpen())
             return Fail(ERROR_INVALID_HANDLE);
-        if (baudRate <= 0)
-            return Fail(ERROR_INVALID_PARAMETER);
         if (!fetched_ && !FetchLineSettings())
             return false;
 
         DCB dcb = dcb_;
-        dcb.BaudRate = static_cast<DWORD>(baudRate);
         dcb.ByteSize = 8;
         dcb.Parity = NOPARITY;
         dcb.StopBits = ONESTOPBIT;
@@ -99,8 +96,19 @@ public:
         dcb.fNull = 0;
         dcb.fRtsControl = RTS_CONTROL_DISABLE;
         dcb.fAbortOnError = 0;
-        if (!::SetCommState(handle_, &dcb))
-            return Fail(::GetLastError());
+        // DTR and RTS are not driven (both low). A rate the driver refuses
+        // fails the whole change, so the rest is then applied at the rate in
+        // force and the refusal reported.
+        DWORD refused = baudRate > 0 ? 0 : ERROR_INVALID_PARAMETER;
+        if (refused == 0) {
+            dcb.BaudRate = static_cast<DWORD>(baudRate);
+            if (!::SetCommState(handle_, &dcb)) {
+                refused = ::GetLastError();
+                dcb.BaudRate = dcb_.BaudRate;
+            }
+        }
+        if (refused != 0 && !::SetCommState(handle_, &dcb))
+            return Fail(refused);
 
         // The driver may accept a rate it cannot do; check what is in force.
         DCB check;
@@ -109,6 +117,8 @@ public:
         if (!::GetCommState(handle_, &check))
             return Fail(::GetLastError());
         dcb_ = check;
+        if (refused != 0)
+            return Fail(refused);
         if (check.BaudRate != dcb.BaudRate)
             return Fail(ERROR_INVALID_PARAMETER);
         return true;

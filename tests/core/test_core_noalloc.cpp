@@ -17,6 +17,7 @@
 #include "SimAudio.h"
 #include "SimDebugFile.h"
 #include "SimReceiver.h"
+#include "TestFiles.h"
 #include "VirtualLink.h"
 
 namespace {
@@ -198,10 +199,10 @@ TEST(NoAllocation, DebugFileDownload) {
     // alone, and the download may cost that much per opened file and no more.
     // (Those allocations are malloc's, not operator new's, so with this
     // counter the baseline is 0; the comparison holds either way.)
-    char dirName[] = "/tmp/qvr_noalloc_XXXXXX";
-    ASSERT_NE(mkdtemp(dirName), nullptr);
-    char path[64];
-    std::snprintf(path, sizeof path, "%s/debuglog.bin", dirName);
+    const std::string dirName = test::MakeTempFolder("qvr_noalloc_");
+    ASSERT_NE(dirName, "");
+    char path[512];
+    std::snprintf(path, sizeof path, "%s/debuglog.bin", dirName.c_str());
     int baseline = 0;
     {
         Counting counting;
@@ -241,7 +242,7 @@ TEST(NoAllocation, DebugFileDownload) {
         EXPECT_EQ(counting.Allocations(), 2 * baseline);
     }
     unlink(path);
-    rmdir(dirName);
+    rmdir(dirName.c_str());
 }
 
 // ---------------------------------------------------------------- GSM module

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DebugFileActions.h"
+#include "TestFiles.h"
 #include "UnitBench.h"
 
 using namespace qvr;
@@ -20,9 +21,7 @@ namespace {
 
 struct TempDir {
     TempDir() {
-        char pattern[] = "/tmp/qvr_debugactions_XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path = made ? made : "";
+        path = test::MakeTempFolder("qvr_debugactions_");
     }
     ~TempDir() {
         std::error_code ignored;

@@ -22,6 +22,7 @@
 #include "UpgradeFile.h"
 #include "SimGsmModule.h"
 #include "SimUhfRadio.h"
+#include "TestFiles.h"
 #include "UnitBench.h"
 
 using namespace qvr;
@@ -732,7 +733,7 @@ TEST(UhfUpgradePage, FileChecks) {
     std::ofstream(dir / "odd.sfo") << std::string(133, 'i');
     std::ofstream(dir / "huge.sfo");
     fs::resize_file(dir / "huge.sfo", kMaxUhfUpgradeFileBytes + 132);  // sparse: takes no room
-    ASSERT_EQ(mkfifo((dir / "pipe.sfo").c_str(), 0600), 0);
+    const bool pipes = test::MakeFifo((dir / "pipe.sfo").string());
     const char* missing = "The specified upgrade file does not seem to exist. Please reselect and try again.";
     const char* invalid = "You must select a valid UHF upgrade file.";
     struct Case {
@@ -759,6 +760,7 @@ TEST(UhfUpgradePage, FileChecks) {
          "Please reselect and try again."},
     };
     for (const Case& c : cases) {
+        if (!pipes && c.path == (dir / "pipe.sfo").string()) continue;
         const char* message = CheckUhfUpgradeFile(c.path.c_str());
         EXPECT_STREQ(message ? message : "", c.message ? c.message : "") << c.path;
     }

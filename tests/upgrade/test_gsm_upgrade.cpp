@@ -17,6 +17,7 @@
 #include "SimAuxPort.h"
 #include "SimBench.h"
 #include "SimGsmModule.h"
+#include "TestFiles.h"
 
 using namespace qvr;
 using qvr::test::SimBench;
@@ -292,9 +293,7 @@ TEST(GsmUpgrade, EndsEarly) {
         const std::string path = c.file == File::Written ? dir.Write("NokiaBridge.jar", Pattern(c.size))
                                                          : (dir.path / "NokiaBridge.jar").string();
         if (c.file == File::Folder) fs::create_directory(path);
-        if (c.file == File::Pipe) {
-            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-        }
+        if (c.file == File::Pipe && !test::MakeFifo(path)) continue; // no pipes in this file system
         if (c.portFails) b.link.FailOpen("COM1");
         const size_t before = b.LineCount();
         EXPECT_FALSE(b.engine->StartGsmUpgrade(path.c_str())) << c.name;

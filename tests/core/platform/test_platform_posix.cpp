@@ -224,6 +224,39 @@ TEST_F(SerialDeviceOverPty, OnlyTableRatesAreApplied)
     }
 }
 
+std::vector<int> g_loweredLines; // the bits of each lowering, in order
+
+TEST(SerialDevice, LineSettingsLowerDtrAndRtsAndAreRawEvenWhenTheRateIsRefused)
+{
+    SetModemLinesLowerer([](int, int bits) {
+        g_loweredLines.push_back(bits);
+        return 0;
+    });
+    const struct {
+        int rate;
+        bool accepted;
+        speed_t speed; // in force afterwards (the pty starts at 38400)
+    } cases[] = {{9600, true, B9600}, {12345, false, B38400}};
+    for (const auto& c : cases) {
+        PtyPair pty; // cooked, at 38400
+        ASSERT_TRUE(pty.Ok());
+        termios t{};
+        ::tcgetattr(pty.Master(), &t);
+        ::cfsetspeed(&t, B38400);
+        ASSERT_EQ(::tcsetattr(pty.Master(), TCSANOW, &t), 0);
+        auto device = CreateSystemSerialDevice();
+        ASSERT_TRUE(device->Open(pty.SlavePath()));
+        g_loweredLines.clear();
+        EXPECT_EQ(device->ApplyLineSettings(c.rate), c.accepted) << c.rate;
+        EXPECT_EQ(g_loweredLines, std::vector<int>{TIOCM_DTR | TIOCM_RTS}) << c.rate;
+        ASSERT_EQ(::tcgetattr(pty.Master(), &t), 0);
+        EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u) << c.rate;
+        EXPECT_EQ(t.c_iflag & (ICRNL | IXON | ISTRIP), 0u) << c.rate;
+        EXPECT_EQ(::cfgetospeed(&t), c.speed) << c.rate;
+    }
+    SetModemLinesLowerer(nullptr);
+}
+
 TEST_F(SerialDeviceOverPty, ReadReturnsAsSoonAsTheCountIsIn)
 {
     std::thread sender([&] {

@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Windows: builds the core, qvrctl.exe, qvr-bench.exe and the test suites with
+# MinGW-w64 (preset windows), runs the suites under Wine in a fresh, headless
+# Wine prefix, then proves the Win32 serial device against the simulated
+# receiver: Wine maps COM5 to the pty of qvr-sim, and qvrctl.exe reads the
+# identity (which must match the native qvrctl's), changes the volume and
+# reads it back. Runs from the repository root after scripts/test.sh.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+start=$SECONDS
+
+scripts/deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+# Debian's wine64 keeps its loader out of PATH unless the "wine" package is
+# installed too; either will do.
+wine=$(command -v wine64 || command -v wine || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+
+work=$(mktemp -d /tmp/qvr_windows_XXXXXX)
+sim_pid=""
+cleanup() {
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
+  WINEPREFIX="$work/prefix" "$wineserver" -k >/dev/null 2>&1 || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Headless and quiet: no display, no menu entries, no Mono or Gecko prompts.
+unset DISPLAY WAYLAND_DISPLAY
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
+"$wine" wineboot -i >/dev/null 2>&1 || true
+"$wineserver" -w  # until wineboot's server has gone
+# One server for all the runs (each start costs seconds); when killed it
+# lists its objects on stderr.
+"$wineserver" -p >/dev/null 2>&1
+
+# Lets the prefix's services finish starting before the suites run.
+"$wine" reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' >/dev/null
+
+# One ctest test per suite binary; -V keeps the suites' own counts. A Wine
+# process has been seen to stay on after its suite passed: such a run is
+# tried again.
+if ! ctest --preset windows -V --timeout 60 --repeat after-timeout:3 >"$work/ctest.log" 2>&1; then
+  cat "$work/ctest.log"
+  exit 1
+fi
+grep -E '^(Total Test time|[0-9]+% tests passed)' "$work/ctest.log"
+tests=$(grep -o '\[==========\] [0-9]* tests\? from [0-9]* test suites\? ran' "$work/ctest.log" |
+  awk '{s += $2} END {print s + 0}')
+
+# The simulated receiver on a pty, at a rate that the connect reaches only
+# after several rate changes.
+[ -x build/default/sim/qvr-sim ] && [ -x build/default/cli/qvrctl ] ||
+  cmake --build --preset default --target qvr-sim qvrctl
+build/default/sim/qvr-sim --baud 38400 >"$work/sim.out" 2>"$work/sim.err" &
+sim_pid=$!
+for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+pty=$(head -n 1 "$work/sim.out")
+[ -e "$pty" ] || { echo "qvr-sim gave no pty" >&2; exit 1; }
+
+# Wine reads its port mapping when its server starts: restart it.
+"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM5 /t REG_SZ /d "$pty" /f >/dev/null
+"$wineserver" -k >/dev/null 2>&1 || true
+"$wineserver" -w
+"$wineserver" -p >/dev/null 2>&1
+
+qvrctl_exe=build/windows/cli/qvrctl.exe
+run() { timeout 300 "$@"; }
+
+ports=$(run "$wine" "$qvrctl_exe" ports | tr -d '\r')
+echo "qvrctl.exe ports: $(echo $ports)"
+grep -qx COM5 <<<"$ports" || { echo "COM5 is not listed" >&2; exit 1; }
+
+run "$wine" "$qvrctl_exe" -p COM5 --json info >"$work/windows.json"
+run build/default/cli/qvrctl -p "$pty" --json info >"$work/native.json"
+echo "qvrctl.exe info: $(tr -d '\r' <"$work/windows.json")"
+echo "qvrctl info:     $(cat "$work/native.json")"
+# The identity must match; only the link's port name differs.
+identity() { tr -d '\r' <"$1" | sed 's/"link":{[^}]*}//'; }
+[ "$(identity "$work/windows.json")" = "$(identity "$work/native.json")" ] ||
+  { echo "qvrctl.exe and qvrctl disagree" >&2; exit 1; }
+
+volume() { grep -o '"volume":[0-9]*' "$1" | cut -d: -f2; }
+old=$(volume "$work/windows.json")
+new=$(( old == 7 ? 2 : 7 ))
+run "$wine" "$qvrctl_exe" -p COM5 --json receiver --volume "$new" >"$work/change.json" 2>/dev/null
+run "$wine" "$qvrctl_exe" -p COM5 --json info >"$work/after.json"
+[ "$(volume "$work/after.json")" = "$new" ] ||
+  { echo "volume $old -> $new did not hold: $(volume "$work/after.json")" >&2; exit 1; }
+
+echo "windows: $tests tests passed under Wine; qvrctl.exe against qvr-sim on COM5: identity as native, volume $old -> $new; $((SECONDS - start)) s"

@@ -1,0 +1,8 @@
+#include "TestFiles.h"
+
+namespace qvr::test {
+
+// Windows pipes live in a namespace of their own, never at a file path.
+bool MakeFifo(const std::string&) { return false; }
+
+} // namespace qvr::test

@@ -31,6 +31,8 @@ trap cleanup EXIT
 # Headless and quiet: no display, no menu entries, no Mono or Gecko prompts.
 unset DISPLAY WAYLAND_DISPLAY
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEARCH=win64
+# The native qvrctl keeps its remembered rates in this run's own folder.
+export XDG_CONFIG_HOME="$work/config"
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe=d"
 "$wine" wineboot -i >/dev/null 2>&1 || true
 "$wineserver" -w  # until wineboot's server has gone

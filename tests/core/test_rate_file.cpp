@@ -7,15 +7,15 @@
 #include <string>
 
 #include "RateMemory.h"
+#include "TestFiles.h"
 
 using namespace qvr;
 
 namespace {
 
 std::string FreshPath(const char* tail) {
-    char pattern[] = "/tmp/qvr_rates_XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    return std::string(dir ? dir : "/tmp") + tail;
+    const std::string dir = test::MakeTempFolder("qvr_rates_");
+    return (dir.empty() ? std::string("/tmp") : dir) + tail;
 }
 
 void WriteFile(const std::string& path, const std::string& text) {

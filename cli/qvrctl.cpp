@@ -282,6 +282,11 @@ int main(int argc, char** argv) {
     if (command->needsPort && !MAReceiver::PortNameFits(o.port.c_str()))
         return Finish(c, Usage(c, "the port name is too long (at most " +
                                       std::to_string(MAReceiver::kPortNameSize - 1) + " characters)"));
+    NetworkPortAddress networkAddress;
+    if (command->needsPort && IsNetworkPortName(o.port.c_str()) &&
+        !ParseNetworkPortName(o.port.c_str(), &networkAddress))
+        return Finish(c, Usage(c, "a serial server is named tcp://HOST:PORT or rfc2217://HOST:PORT (PORT 1 to 65535): " +
+                                      o.port));
     // The receiver takes an enclosure serial number of exactly 11 characters,
     // written between quotes: anything else would be ignored or refused
     // after a 40-second connect.

@@ -324,6 +324,8 @@ TEST(QvrctlOverPty, UsageErrorsNameTheArgument) {
         {"-p x gsm-mrs --startup=off --address=1.2.3.4 --port=99999 --mount=m --password=p",
          "Port number appears invalid. Please check."},
         {"--json=yes -p x info", "--json takes no value: --json=yes"},
+        {"-p tcp://127.0.0.1:99999 info", "a serial server is named tcp://HOST:PORT"},
+        {"-p rfc2217://:23 info", "a serial server is named tcp://HOST:PORT"},
     };
     for (const Case& c : cases) {
         Outcome run = Qvrctl(c.args);

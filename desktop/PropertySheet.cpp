@@ -9,7 +9,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 #include "PageActions.h"
 #include "RadioPageActions.h"
@@ -27,7 +26,7 @@
 using namespace qvr;
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
+    : SheetDialog(program, parent), m_tabs(new QTabWidget(this)) {
     setWindowTitle("QVR Family Config Tool");
     // Only the tabs show; the sheet is closed from the title bar, which also
     // carries the context-help button.
@@ -40,12 +39,7 @@ CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
     m_tabs->setUsesScrollButtons(false);
     layout->setSizeConstraint(QLayout::SetMinimumSize);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
-    // The hot keys and F1 reach the sheet from every control in it, also
-    // from those that would take Ctrl+letter for themselves (lists).
-    qApp->installEventFilter(this);
 }
-
-CQVRPropertySheet::~CQVRPropertySheet() { qApp->removeEventFilter(this); }
 
 void CQVRPropertySheet::AddPage(CQVRPage* page) {
     if (m_tabs->indexOf(page) >= 0) return;
@@ -85,48 +79,8 @@ void CQVRPropertySheet::OpenContextHelp() {
     if (index >= 0 && index <= 7) ShowHelpTopic(1 + index, this);
 }
 
-bool CQVRPropertySheet::event(QEvent* event) {
-    if (event->type() == QEvent::EnterWhatsThisMode) {
-        // The title bar's help button: help for the tab in front.
-        QWhatsThis::leaveWhatsThisMode();
-        OpenContextHelp();
-        return true;
-    }
-    return QDialog::event(event);
-}
-
-bool CQVRPropertySheet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this || widget == this) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-        OpenContextHelp();
-        return true;
-    }
-    // Ctrl with N, F, D or A (Shift doesn't matter) is the sheet's, not a
-    // list's type-ahead.
-    const bool hot = (key->modifiers() & Qt::ControlModifier) &&
-                     (key->key() == Qt::Key_N || key->key() == Qt::Key_F || key->key() == Qt::Key_D ||
-                      key->key() == Qt::Key_A);
-    if (!hot || !m_program.connected) return false;
-    const int code = key->key();
-    QMetaObject::invokeMethod(this, [this, code] { HotKey(code); }, Qt::QueuedConnection);
-    return true;
-}
-
-void CQVRPropertySheet::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        OpenContextHelp();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) return;  // the sheet has no Cancel button
-    if (event->modifiers() & Qt::ControlModifier) HotKey(event->key());
-    QDialog::keyPressEvent(event);
-}
-
-void CQVRPropertySheet::reject() {
-    // Escape does not close the sheet; the title bar does (closeEvent).
+bool CQVRPropertySheet::IsHotKey(int key) const {
+    return key == Qt::Key_N || key == Qt::Key_F || key == Qt::Key_D || key == Qt::Key_A;
 }
 
 void CQVRPropertySheet::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "gui/SheetDialog.h"
 
 struct ProgramState;
 class CQVRPage;
@@ -10,11 +10,10 @@ class QTabWidget;
 // help (F1 and the title bar's help button: topic 1 + the active tab's index)
 // and the hot keys Ctrl+N, Ctrl+F, Ctrl+D and Ctrl+A while connected, from
 // whichever of its controls has the keyboard focus.
-class CQVRPropertySheet : public QDialog {
+class CQVRPropertySheet : public SheetDialog {
     Q_OBJECT
 public:
     explicit CQVRPropertySheet(ProgramState& program, QWidget* parent = nullptr);
-    ~CQVRPropertySheet() override;
 
     void AddPage(CQVRPage* page);
     void RemovePage(CQVRPage* page);
@@ -27,20 +26,17 @@ public:
     void Shrink();
 
     // Help topic 1 + the active tab's index (0 to 7), as F1 opens it.
-    void OpenContextHelp();
+    void OpenContextHelp() override;
     // The four hot keys; ignored while not connected.
-    void HotKey(int key);
+    void HotKey(int key) override;
 
 signals:
     // Ctrl+N wrote a new serial number (the record has it).
     void serialNumberChanged();
 
 protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool IsHotKey(int key) const override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void TabChanged(int index);
@@ -49,6 +45,5 @@ private:
     void OpenDebugFile();
     void OpenAtTestMode();
 
-    ProgramState& m_program;
     QTabWidget* m_tabs;
 };

@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <QWhatsThis>
 
 #include "gui/DebugFileDialog.h"
 #include "gui/Help.h"
@@ -16,7 +15,7 @@
 #include "handheld/Pages.h"
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
-    : QDialog(parent), m_program(program), m_tabs(new QTabWidget(this)) {
+    : SheetDialog(program, parent), m_tabs(new QTabWidget(this)) {
     setObjectName("QVRPropertySheet");
     setWindowTitle("QVR Config Tool");
     // No OK button: the title bar carries the help button and closes the sheet.
@@ -30,12 +29,7 @@ CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setElideMode(Qt::ElideNone);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
-    // Ctrl+D and F1 reach the sheet from every control in it, also from
-    // those that would take them for themselves (edit fields, lists).
-    qApp->installEventFilter(this);
 }
-
-CQVRPropertySheet::~CQVRPropertySheet() { qApp->removeEventFilter(this); }
 
 void CQVRPropertySheet::AddPage(CHandheldPage* page) {
     if (m_tabs->indexOf(page) >= 0) return;
@@ -69,43 +63,7 @@ void CQVRPropertySheet::OpenContextHelp() {
     ShowHelpDocument(HandheldHelpDocument(), anchor, this);
 }
 
-bool CQVRPropertySheet::event(QEvent* event) {
-    if (event->type() == QEvent::EnterWhatsThisMode) {
-        // The title bar's help button: help for the tab in front.
-        QWhatsThis::leaveWhatsThisMode();
-        OpenContextHelp();
-        return true;
-    }
-    return QDialog::event(event);
-}
-
-bool CQVRPropertySheet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget->window() != this || widget == this) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-        OpenContextHelp();
-        return true;
-    }
-    if (!(key->modifiers() & Qt::ControlModifier) || key->key() != Qt::Key_D || !m_program.connected) return false;
-    QMetaObject::invokeMethod(this, [this] { HotKey(Qt::Key_D); }, Qt::QueuedConnection);
-    return true;
-}
-
-void CQVRPropertySheet::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
-        OpenContextHelp();
-        return;
-    }
-    if (event->key() == Qt::Key_Escape) return;  // the sheet has no Cancel button
-    if (event->modifiers() & Qt::ControlModifier) HotKey(event->key());
-    QDialog::keyPressEvent(event);
-}
-
-void CQVRPropertySheet::reject() {
-    // Escape does not close the sheet; the title bar does (closeEvent).
-}
+bool CQVRPropertySheet::IsHotKey(int key) const { return key == Qt::Key_D; }
 
 void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
     // Stop a running operation at its next wait and let go of the port; it

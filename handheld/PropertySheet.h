@@ -1,5 +1,5 @@
 #pragma once
-#include <QDialog>
+#include "gui/SheetDialog.h"
 
 struct ProgramState;
 class CHandheldPage;
@@ -9,11 +9,10 @@ class QTabWidget;
 // Tool", shown maximised. Help (the title bar's help button, or F1) opens
 // the help document at the active tab's anchor; Ctrl+D opens the Debug File
 // dialog while connected, from whichever control has the keyboard focus.
-class CQVRPropertySheet : public QDialog {
+class CQVRPropertySheet : public SheetDialog {
     Q_OBJECT
 public:
     explicit CQVRPropertySheet(ProgramState& program, QWidget* parent = nullptr);
-    ~CQVRPropertySheet() override;
 
     void AddPage(CHandheldPage* page);
     void RemovePage(CHandheldPage* page);
@@ -24,21 +23,17 @@ public:
     QTabWidget* Tabs() const { return m_tabs; }
 
     // The help document at the anchor of the tab in front.
-    void OpenContextHelp();
+    void OpenContextHelp() override;
     // A key pressed with Ctrl; only 'D' does something, and only while
     // connected and no receiver operation runs.
-    void HotKey(int key);
+    void HotKey(int key) override;
 
 protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
+    bool IsHotKey(int key) const override;
     void closeEvent(QCloseEvent* event) override;
-    void reject() override;
 
 private:
     void TabChanged(int index);
 
-    ProgramState& m_program;
     QTabWidget* m_tabs;
 };

@@ -30,14 +30,18 @@ version=$(dpkg-deb -f "$deb" Version)
 [ "$version" = "$(sed -n 's/^project(QVRConfigTool VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)" ] ||
   fail "package version $version is not the project's"
 
-# lintian: no error and no warning. The default maintainer address is not a
-# real one (the packager sets QVR_PACKAGE_MAINTAINER); the tags about it are
-# the only ones let through.
-maintainer_tags=maintainer-address-is-on-localhost,bogus-mail-host,bogus-mail-host-in-debian-changelog
-lintian --fail-on error,warning --suppress-tags "$maintainer_tags" "$deb" >"$out/lintian.txt" 2>&1 ||
-  { cat "$out/lintian.txt"; fail "lintian"; }
-echo "package: lintian: $(grep -c . "$out/lintian.txt" || true) tags of info level and below, no error, no warning${maintainer_tags:+ (maintainer address not checked)}"
+# lintian: no error and no warning (tags of info level are shown). The
+# default maintainer address is not a real one (the packager sets
+# QVR_PACKAGE_MAINTAINER); the tags about it are the only ones let through.
+status=0
+lintian --display-info --fail-on error,warning "$deb" >"$out/lintian.txt" 2>"$out/lintian.err" || status=$?
+[ "$status" -eq 0 ] || [ "$status" -eq 2 ] || { cat "$out/lintian.err"; fail "lintian did not run (status $status)"; }
 sed 's/^/  /' "$out/lintian.txt"
+maintainer_tags='^[EW]: [^ ]+ (bogus-mail-host|bogus-mail-host-in-debian-changelog|maintainer-address-is-on-localhost) '
+if grep -E '^[EW]: ' "$out/lintian.txt" | grep -Evq "$maintainer_tags"; then
+  fail "lintian reports errors or warnings"
+fi
+echo "package: lintian: no error, no warning but $(grep -Ec "$maintainer_tags" "$out/lintian.txt" || true) on the maintainer address"
 
 for entry in data/applications/*.desktop; do
   desktop-file-validate "$entry" || fail "desktop-file-validate $entry"

@@ -6,9 +6,9 @@
 
 #include <QSettings>
 
-#include "gui/ProgramState.h"
 #include "QvrVersion.h"
 #include "SimUnit.h"
+#include "gui/ProgramState.h"
 #include "gui/Simulation.h"
 #include "platform/SerialDevice.h"
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "PtyRunner.h"
+#include "QvrVersion.h"
 #include "SimUnit.h"
 
 namespace {
@@ -27,7 +28,7 @@ int Usage(FILE* out, int status) {
     std::fprintf(out,
                  "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH]\n"
                  "               [--debug-file-size BYTES] [--vanish-after MS [--vanish-on TEXT]]\n"
-                 "       qvr-sim --list-presets\n"
+                 "       qvr-sim --list-presets | --version\n"
                  "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
                  "printed on the first line. --link also makes a symbolic link to it.\n"
                  "--debug-file-size: the receiver's debug file, lines of text (default %zu; 0: empty).\n"
@@ -75,6 +76,9 @@ int main(int argc, char** argv) {
         }
         else if (arg == "--list-presets") {
             for (const auto& p : qvr::sim::Presets()) std::printf("%-10s %s\n", p.name, p.description);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("qvr-sim %s\n", QVR_VERSION);
             return 0;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout, 0);

@@ -111,10 +111,7 @@ public:
     // whole, at once: the anchor is placed for the size the reader sees.
     void FitScreen(QWidget* owner) {
         const QRect available = ScreenArea(owner);
-        if (available.width() < 720 || available.height() < 520) {
-            setGeometry(available);
-            setWindowState(windowState() | Qt::WindowMaximized);
-        }
+        if (available.width() < 720 || available.height() < 520) FitToScreen(this, available.size());
     }
 
 protected:

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QFont>
 #include <QLabel>
 #include <QLayout>
 #include <QProxyStyle>
@@ -89,7 +90,22 @@ int TouchSize(const QWidget* near) {
 }
 
 void InstallTouchStyle() {
-    QApplication::setStyle(new TouchStyle(QStyleFactory::create(QApplication::style()->name())));
+    if (!dynamic_cast<TouchStyle*>(QApplication::style()))
+        QApplication::setStyle(new TouchStyle(QStyleFactory::create(QApplication::style()->name())));
+    // A screen at least half again as dense as the platform's fonts assume
+    // (a 480 x 640 controller's) gets its text scaled in whole and half
+    // steps (down), so that it reads as on a 240 x 320 one.
+    static const QFont base = QApplication::font();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double assumed = screen ? std::max(96.0, screen->logicalDotsPerInchY()) : 96.0;
+    const double density = TouchSize() * 25.4 / kTouchMillimetres;
+    const double steps = std::floor(density / assumed * 2.0) / 2.0;
+    QFont font = base;
+    if (steps >= 1.5) {
+        if (base.pointSizeF() > 0) font.setPointSizeF(base.pointSizeF() * steps);
+        else font.setPixelSize(int(base.pixelSize() * steps));
+    }
+    QApplication::setFont(font);
 }
 
 namespace {

@@ -25,7 +25,9 @@ int TouchSize(const QWidget* near = nullptr);
 // Makes every control of the application touch-sized: buttons, drop-down
 // lists and their rows, edit fields, check boxes, list rows, slider handles
 // and scroll bars. For the handheld program; call after the application
-// object exists.
+// object exists. On a screen much denser than the platform's fonts assume
+// the application's font grows with it. Called again after the screen
+// area changed (the review tool), it sizes the font for the new area.
 void InstallTouchStyle();
 
 // Sizes a top-level window to its contents (or to wanted), no larger than

@@ -218,7 +218,7 @@ private slots:
             dialog.Path()->setText(dir.filePath("DebugFile.bin"));
             dialog.GetFileButton()->click();
             f.worker.WaitIdle();
-            QTest::qWait(20);  // the dialog's timer unlocks its buttons
+            QTRY_VERIFY(dialog.DeleteButton()->isEnabled());  // the dialog's timer unlocks its buttons
             dialog.DeleteButton()->click();
             f.worker.WaitIdle();
             Settle();

@@ -57,7 +57,7 @@ CompactMessageBox::CompactMessageBox(const QString& caption, const QString& text
 
     auto* top = new QHBoxLayout;
     if (const QStyle::StandardPixmap pixmap = IconPixmap(icon); pixmap != QStyle::SP_CustomBase) {
-        const int side = std::min(32, style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this));
+        const int side = TouchSize(owner);
         auto* picture = new QLabel(this);
         picture->setObjectName("Icon");
         picture->setPixmap(style()->standardIcon(pixmap, nullptr, this).pixmap(side, side));

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +16,8 @@
 #include "DebugFileActions.h"
 #include "MAReceiver.h"
 #include "gui/Abort.h"
+#include "gui/FileChooser.h"
+#include "gui/Touch.h"
 #include "gui/ProgramState.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
@@ -84,6 +85,17 @@ CDebugFileDialog::CDebugFileDialog(ProgramState& program, Variant variant, QWidg
     layout->addStretch();
     layout->addLayout(file);
     if (!handheld) setMinimumWidth(380);
+    if (handheld) {
+        // A controller's window manager may draw no title bar to close it by.
+        auto* close = new QPushButton("Close", this);
+        close->setObjectName("Close");
+        connect(close, &QPushButton::clicked, this, &QDialog::reject);
+        auto* closeRow = new QHBoxLayout;
+        closeRow->addStretch();
+        closeRow->addWidget(close);
+        layout->addLayout(closeRow);
+        FitToScreen(this);
+    }
 
     connect(m_enable, &QPushButton::clicked, this, [this] { SwitchRecording(true); });
     connect(m_disable, &QPushButton::clicked, this, [this] { SwitchRecording(false); });
@@ -106,7 +118,7 @@ void CDebugFileDialog::SwitchRecording(bool enable) {
 
 void CDebugFileDialog::Browse() {
     const QString start = m_path->text().isEmpty() ? QDir::home().filePath("DebugFile.bin") : m_path->text();
-    const QString chosen = QFileDialog::getSaveFileName(this, "Debug File", start);
+    const QString chosen = ChooseSaveFile(this, "Debug File", start, m_variant == Variant::Handheld);
     if (!chosen.isEmpty()) m_path->setText(QDir::toNativeSeparators(chosen));
 }
 

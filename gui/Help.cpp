@@ -1,17 +1,24 @@
 #include "gui/Help.h"
 
+#include <algorithm>
 #include <string>
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextFrame>
+#include <QVBoxLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+
+#include "gui/Touch.h"
 
 namespace {
 
@@ -39,10 +46,26 @@ public:
         m_text->setObjectName("Topic");
         m_text->setOpenLinks(false);
 
-        auto* layout = new QHBoxLayout(this);
-        layout->addWidget(m_contents);
-        layout->addWidget(m_text, 1);
+        // A controller's window manager may draw no title bar: the
+        // document (the handheld's help) gets a button to close it.
+        m_close = new QPushButton("Close", this);
+        m_close->setObjectName("Close");
+        m_close->hide();
+        connect(m_close, &QPushButton::clicked, this, &QWidget::close);
+
+        auto* panes = new QHBoxLayout;
+        panes->addWidget(m_contents);
+        panes->addWidget(m_text, 1);
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(panes, 1);
+        layout->addWidget(m_close, 0, Qt::AlignRight);
         resize(720, 520);
+
+        // The anchor stays at the top while the window finds its size (a
+        // window manager maximises it after it is shown), until the
+        // reader scrolls.
+        m_text->viewport()->installEventFilter(this);
+        connect(m_text->verticalScrollBar(), &QScrollBar::actionTriggered, this, [this] { m_pinned = false; });
 
         connect(m_contents, &QListWidget::currentRowChanged, this, [this](int row) {
             if (row >= 0) Show(row + 1);
@@ -57,6 +80,7 @@ public:
 
     void ShowDocument(const HelpDocument& document, const QString& anchor) {
         m_contents->hide();
+        m_close->show();
         m_topic = 0;
         setWindowTitle(QString::fromLatin1(document.windowTitle));
         if (m_document != document.html) {
@@ -64,28 +88,55 @@ public:
             m_text->setHtml(QString::fromUtf8(document.html));
         }
         m_anchor = anchor;
+        m_pinned = true;
         ScrollToAnchor();
     }
 
-    // Once the window is laid out, the anchor's place is known.
+    // Once the window is laid out, the anchor's place is known. Room after
+    // the last section lets every section reach the top.
     void ScrollToAnchor() {
-        if (m_anchor.isEmpty()) m_text->moveCursor(QTextCursor::Start);
+        if (m_topic == 0 && m_document) {
+            QTextFrameFormat format = m_text->document()->rootFrame()->frameFormat();
+            const int room = std::max(0, m_text->viewport()->height() - 2 * m_text->fontMetrics().lineSpacing());
+            if (int(format.bottomMargin()) != room) {
+                format.setBottomMargin(room);
+                m_text->document()->rootFrame()->setFrameFormat(format);
+            }
+        }
+        if (m_anchor.isEmpty()) m_text->verticalScrollBar()->setValue(0);
         else m_text->scrollToAnchor(m_anchor);
     }
 
-    // A screen smaller than the window (a field controller's) gets it whole.
+    // A screen smaller than the window (a field controller's) gets it
+    // whole, at once: the anchor is placed for the size the reader sees.
     void FitScreen(QWidget* owner) {
-        const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-        if (!screen) return;
-        const QRect available = screen->availableGeometry();
-        if (available.width() < 720 || available.height() < 520) setWindowState(windowState() | Qt::WindowMaximized);
+        const QRect available = ScreenArea(owner);
+        if (available.width() < 720 || available.height() < 520) FitToScreen(this, available.size());
     }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_text->viewport()) {
+            if (event->type() == QEvent::Resize && m_pinned) {
+                QPointer<HelpWindow> self(this);
+                QTimer::singleShot(0, this, [self] {
+                    if (self && self->m_pinned) self->ScrollToAnchor();
+                });
+            }
+            if (event->type() == QEvent::Wheel || event->type() == QEvent::MouseButtonPress) m_pinned = false;
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+
+public:
 
     void Show(int topic) {
         if (topic < 1 || topic > g_book.count) return;
         g_lastTopic = topic;
         if (topic == m_topic) return;
         m_topic = topic;
+        m_document = nullptr;
+        m_close->hide();
         setWindowTitle(QString("%1 - %2").arg(QString::fromLatin1(g_book.windowTitle), QString::fromLatin1(g_book.title(topic))));
         m_text->setHtml(QString::fromUtf8(g_book.html(topic)));
         if (m_contents->currentRow() != topic - 1) m_contents->setCurrentRow(topic - 1);
@@ -94,6 +145,8 @@ public:
 private:
     QListWidget* m_contents;
     QTextBrowser* m_text;
+    QPushButton* m_close;
+    bool m_pinned = false;
     int m_topic = 0;
     const char* m_document = nullptr;
     QString m_anchor;

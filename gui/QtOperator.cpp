@@ -1,5 +1,7 @@
 #include "gui/QtOperator.h"
 
+#include <memory>
+
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
@@ -7,6 +9,8 @@
 #include <QThread>
 
 #include "gui/Dialogs.h"
+#include "gui/MessageBox.h"
+#include "gui/Touch.h"
 #include "Text.h"
 
 using qvr::MessageAnswer;
@@ -80,35 +84,58 @@ void QtOperator::AskHere(Prompt& prompt) {
         m_prompts.push_back(prompt);
         return;
     }
-    QWidget* owner = QApplication::activeWindow();
+    // The handheld's boxes have no owner: they stay on top of the
+    // full-screen sheet by themselves.
+    QWidget* owner = m_handheld ? nullptr : QApplication::activeWindow();
+    std::unique_ptr<QDialog> dialog(CreateDialog(prompt, owner));
+    const int result = dialog->exec();
+    ReadAnswer(dialog.get(), result, prompt);
+    m_prompts.push_back(prompt);
+}
+
+QDialog* QtOperator::CreateDialog(const Prompt& prompt, QWidget* owner) const {
     switch (prompt.kind) {
     case Prompt::Kind::Message: {
-        QMessageBox box(BoxIcon(prompt.icon), prompt.caption, prompt.text, QMessageBox::NoButton, owner);
-        if (prompt.buttons == MessageButtons::Ok) box.setStandardButtons(QMessageBox::Ok);
-        if (prompt.buttons == MessageButtons::OkCancel) box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        if (prompt.buttons == MessageButtons::YesNo) box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        const int chosen = box.exec();
-        prompt.answer = chosen == QMessageBox::Cancel ? MessageAnswer::Cancel
-                        : chosen == QMessageBox::Yes  ? MessageAnswer::Yes
-                        : chosen == QMessageBox::No   ? MessageAnswer::No
-                                                      : MessageAnswer::Ok;
-        if (prompt.buttons == MessageButtons::YesNo && chosen != QMessageBox::Yes) prompt.answer = MessageAnswer::No;
-        break;
+        if (m_handheld) return new CompactMessageBox(prompt.caption, prompt.text, prompt.icon, prompt.buttons, owner);
+        auto* box = new QMessageBox(BoxIcon(prompt.icon), prompt.caption, prompt.text, QMessageBox::NoButton, owner);
+        if (prompt.buttons == MessageButtons::Ok) box->setStandardButtons(QMessageBox::Ok);
+        if (prompt.buttons == MessageButtons::OkCancel) box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        if (prompt.buttons == MessageButtons::YesNo) box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box;
     }
     case Prompt::Kind::EnclosureSerial: {
-        CEnclosureNumberDialog dialog(owner);
-        prompt.entered = dialog.exec() == QDialog::Accepted ? dialog.EnteredText() : QString();
-        break;
+        auto* dialog = new CEnclosureNumberDialog(owner);
+        if (m_handheld) FitToScreen(dialog);
+        return dialog;
     }
     case Prompt::Kind::RadioNotFound: {
-        CRadioNotFoundDialog dialog(owner);
-        dialog.SetTexts(prompt.text, prompt.checkBoxText);
-        dialog.exec();
-        prompt.checked = dialog.Checked();
-        break;
+        auto* dialog = new CRadioNotFoundDialog(owner);
+        dialog->SetTexts(prompt.text, prompt.checkBoxText);
+        if (m_handheld) FitToScreen(dialog);
+        return dialog;
     }
     }
-    m_prompts.push_back(prompt);
+    return nullptr;
+}
+
+void QtOperator::ReadAnswer(QDialog* dialog, int result, Prompt& prompt) {
+    if (auto* compact = qobject_cast<CompactMessageBox*>(dialog)) {
+        prompt.answer = compact->Answer();
+        return;
+    }
+    if (auto* enclosure = qobject_cast<CEnclosureNumberDialog*>(dialog)) {
+        prompt.entered = result == QDialog::Accepted ? enclosure->EnteredText() : QString();
+        return;
+    }
+    if (auto* radio = qobject_cast<CRadioNotFoundDialog*>(dialog)) {
+        prompt.checked = radio->Checked();
+        return;
+    }
+    prompt.answer = result == QMessageBox::Cancel ? MessageAnswer::Cancel
+                    : result == QMessageBox::Yes  ? MessageAnswer::Yes
+                    : result == QMessageBox::No   ? MessageAnswer::No
+                                                  : MessageAnswer::Ok;
+    if (prompt.buttons == MessageButtons::YesNo && result != QMessageBox::Yes) prompt.answer = MessageAnswer::No;
 }
 
 MessageAnswer QtOperator::ShowMessage(const char* text, const char* caption, MessageIcon icon,

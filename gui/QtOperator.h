@@ -9,8 +9,10 @@
 
 #include "Operator.h"
 
+class QDialog;
 class QLabel;
 class QProgressBar;
+class QWidget;
 
 // The core's operator interface in the desktop program. The core calls it
 // from the worker thread; every message box and dialog is shown modally on
@@ -58,6 +60,17 @@ public:
     // Shows one prompt on the user-interface thread (from any thread).
     void Ask(Prompt& prompt);
 
+    // The handheld program's prompts: its own message box that fits a small
+    // screen, without owner and kept on top, and the connect-time dialogs
+    // fitted to the screen. The desktop keeps Qt's message box.
+    void SetHandheld(bool handheld) { m_handheld = handheld; }
+    bool Handheld() const { return m_handheld; }
+    // The window a prompt is shown in (not yet shown; the caller owns it)
+    // and the answer read from it after exec() returned result. Every
+    // prompt goes through these two.
+    QDialog* CreateDialog(const Prompt& prompt, QWidget* owner) const;
+    static void ReadAnswer(QDialog* dialog, int result, Prompt& prompt);
+
 signals:
     void prompted(const QString& caption, const QString& text);
 
@@ -66,6 +79,7 @@ private:
 
     Script m_script;
     std::atomic<bool> m_silent{false};
+    bool m_handheld = false;
     std::vector<Prompt> m_prompts;
     QPointer<QLabel> m_status;
     QPointer<QProgressBar> m_progress;

@@ -9,7 +9,9 @@
 #include <QWidget>
 
 bool Shooter::Save(QWidget* widget, const QString& name, bool settle) {
-    if (settle) QApplication::processEvents();
+    // A layout that changes its rows for the width settles in a few rounds.
+    if (settle)
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
     CheckFits(widget, name);
     const QString path = m_dir.filePath(name + ".png");
     if (!widget->grab().save(path)) {

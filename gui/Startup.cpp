@@ -51,6 +51,7 @@ ReceiverRuntime::ReceiverRuntime(qvr::Variant variant, ProgramState& program)
     : m_clock(qvr::SystemClock(), m_abort), m_systemDevice(qvr::CreateSystemSerialDevice()),
       m_device(*m_systemDevice, m_clock, m_abort), m_rates(qvr::RateFile::ForUser()) {
     m_rates.SetEnabled(RememberRateSetting());
+    m_ui.SetHandheld(variant == qvr::Variant::Handheld);
     qvr::PlatformServices services;
     services.rates = &m_rates;
     services.clock = &m_clock;

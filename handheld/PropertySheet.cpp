@@ -1,6 +1,9 @@
 #include "handheld/PropertySheet.h"
 
+#include <functional>
+
 #include <QApplication>
+#include <QTabBar>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QTabWidget>
@@ -13,9 +16,36 @@
 #include "gui/ReceiverWorker.h"
 #include "handheld/HelpTopics.h"
 #include "handheld/Pages.h"
+#include "handheld/TabStrip.h"
+
+namespace {
+
+// The tab widget without its own tab bar: the strip above it shows the
+// tabs, and learns here when a page comes or goes.
+class SheetTabs : public QTabWidget {
+public:
+    using QTabWidget::QTabWidget;
+    std::function<void()> changed;
+
+protected:
+    void tabInserted(int index) override {
+        QTabWidget::tabInserted(index);
+        if (changed) changed();
+    }
+    void tabRemoved(int index) override {
+        QTabWidget::tabRemoved(index);
+        if (changed) changed();
+    }
+    void showEvent(QShowEvent* event) override {
+        QTabWidget::showEvent(event);
+        tabBar()->hide();
+    }
+};
+
+} // namespace
 
 CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
-    : SheetDialog(program, parent), m_tabs(new QTabWidget(this)) {
+    : SheetDialog(program, parent), m_tabs(new SheetTabs(this)) {
     setObjectName("QVRPropertySheet");
     setWindowTitle("QVR Config Tool");
     // No OK button: the title bar carries the help button and closes the sheet.
@@ -23,11 +53,18 @@ CQVRPropertySheet::CQVRPropertySheet(ProgramState& program, QWidget* parent)
                    Qt::WindowContextHelpButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
-    layout->addWidget(m_tabs);
-    // Five tabs do not fit a narrow screen side by side: the tab bar scrolls.
+    layout->setSpacing(2);
     m_tabs->setObjectName("Tabs");
-    m_tabs->setUsesScrollButtons(true);
-    m_tabs->setElideMode(Qt::ElideNone);
+    m_tabs->setDocumentMode(true);
+    m_tabs->tabBar()->hide();
+    // The tabs as touch buttons, in two rows where one is too narrow, with
+    // the help button: a controller's window manager may show none in the
+    // title bar.
+    m_strip = new TabStrip(m_tabs, this);
+    static_cast<SheetTabs*>(m_tabs)->changed = [this] { m_strip->Rebuild(); };
+    connect(m_strip, &TabStrip::helpRequested, this, &CQVRPropertySheet::OpenContextHelp);
+    layout->addWidget(m_strip);
+    layout->addWidget(m_tabs, 1);
     connect(m_tabs, &QTabWidget::currentChanged, this, &CQVRPropertySheet::TabChanged);
 }
 

@@ -4,9 +4,11 @@
 struct ProgramState;
 class CHandheldPage;
 class QTabWidget;
+class TabStrip;
 
 // The handheld program's window: one tabbed sheet, caption "QVR Config
-// Tool", shown maximised. Help (the title bar's help button, or F1) opens
+// Tool", shown maximised. Help (the "?" button beside the tabs, the title
+// bar's help button, or F1) opens
 // the help document at the active tab's anchor; Ctrl+D opens the Debug File
 // dialog while connected, from whichever control has the keyboard focus.
 class CQVRPropertySheet : public SheetDialog {
@@ -21,6 +23,8 @@ public:
     int PageCount() const;
     CHandheldPage* PageAt(int index) const;
     QTabWidget* Tabs() const { return m_tabs; }
+    // The tabs as the operator sees and taps them, with the help button.
+    TabStrip* Strip() const { return m_strip; }
 
     // The help document at the anchor of the tab in front.
     void OpenContextHelp() override;
@@ -36,4 +40,5 @@ private:
     void TabChanged(int index);
 
     QTabWidget* m_tabs;
+    TabStrip* m_strip;
 };

@@ -19,6 +19,7 @@
 #include "gui/FormLayout.h"
 #include "gui/ProgramState.h"
 #include "gui/ReceiverWorker.h"
+#include "gui/Touch.h"
 
 using namespace qvr;
 
@@ -34,7 +35,7 @@ public:
     enum Picture { kNormal, kPressed, kFocused, kDisabled, kPictureCount };
 
     explicit CPictureButton(QWidget* parent) : QAbstractButton(parent) {
-        const int side = std::max(24, fontMetrics().height() * 2);
+        const int side = std::max(TouchSize(parent), fontMetrics().height() * 2);
         setFixedSize(side, side);
         setFocusPolicy(Qt::StrongFocus);
         for (int i = 0; i < kPictureCount; ++i) m_pictures[i] = Draw(static_cast<Picture>(i), side);

@@ -29,6 +29,13 @@ std::string LockPath(const char* name) {
 
 } // namespace
 
+std::string SingleInstance::ShowChannel(const char* name) {
+    // A socket beside the lock, in a folder of the user's own.
+    std::string path = LockPath(name);
+    path.replace(path.size() - 5, 5, ".show");
+    return path;
+}
+
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const char* name) {
     const std::string path = LockPath(name);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

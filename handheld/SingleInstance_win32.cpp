@@ -1,5 +1,8 @@
 #include "handheld/SingleInstance.h"
 
+#include <cstdlib>
+#include <string>
+
 #include <windows.h>
 
 namespace {
@@ -14,6 +17,15 @@ private:
 };
 
 } // namespace
+
+std::string SingleInstance::ShowChannel(const char* name) {
+    // A pipe name per user and session.
+    const char* user = std::getenv("USERNAME");
+    if (!user) user = "";
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return std::string(name) + "-" + user + "-" + std::to_string(session) + ".show";
+}
 
 std::unique_ptr<SingleInstance> SingleInstance::Acquire(const char* name) {
     HANDLE handle = CreateMutexA(nullptr, TRUE, name);

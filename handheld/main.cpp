@@ -9,9 +9,11 @@
 #include "gui/AppIcon.h"
 #include "gui/ProgramState.h"
 #include "gui/Startup.h"
+#include "gui/Touch.h"
 #include "handheld/App.h"
 #include "handheld/ProcessList.h"
 #include "handheld/PropertySheet.h"
+#include "handheld/ShowRequest.h"
 #include "handheld/SingleInstance.h"
 
 int main(int argc, char** argv) {
@@ -19,8 +21,13 @@ int main(int argc, char** argv) {
     // One copy per user: a second start ends at once. The lock of a run that
     // crashed went with its process.
     const std::unique_ptr<SingleInstance> instance = SingleInstance::Acquire("QVR4100MAConfigTool");
+    const QString showChannel = QString::fromStdString(SingleInstance::ShowChannel("QVR4100MAConfigTool"));
     if (!instance) {
-        std::fprintf(stderr, "QVRConfigTool: already running\n");
+        // The running copy comes to the front instead.
+        QCoreApplication second(argc, argv);
+        const bool shown = RequestRunningCopyToShow(showChannel);
+        std::fprintf(stderr, shown ? "QVRConfigTool: already running; its window is shown\n"
+                                   : "QVRConfigTool: already running\n");
         return 0;
     }
 
@@ -32,6 +39,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QVR_VERSION);
     QApplication::setDesktopFileName("QVRConfigTool");  // its menu entry and icon
     QApplication::setWindowIcon(AppIcon());
+    InstallTouchStyle();
     ReceiverRuntime runtime(qvr::Variant::Handheld, program);
     // The program may have to end before its event loop runs (TRV+ found
     // when the Connection page is first shown): the end waits for the loop.
@@ -46,6 +54,7 @@ int main(int argc, char** argv) {
         // The whole screen, also where no window manager maximises it.
         if (const QScreen* screen = app.Sheet()->screen()) app.Sheet()->setGeometry(screen->availableGeometry());
         app.Sheet()->showMaximized();
+        ShowRequestListener listener(showChannel, app.Sheet());
         result = application.exec();
         // Before the pages go: a job's end still reaches them.
         result = FinishProgram(runtime.Worker(), result);

@@ -1,5 +1,6 @@
 // qvr-handheld-shots OUTDIR: renders every page of the handheld program and
-// its Debug File dialog in their main states, at 240 x 320 and at
+// its Debug File dialog in their main states, its message boxes, file
+// chooser and help window, at 240 x 320 and at
 // 480 x 640, to PNG files for review. The receivers are simulated
 // in-process in virtual time, so a run takes seconds. A page whose layout
 // needs more room than the screen gives is reported on stderr.
@@ -11,6 +12,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -25,6 +27,9 @@
 #include "SimUnit.h"
 #include "VirtualLink.h"
 #include "gui/DebugFileDialog.h"
+#include "gui/FileChooser.h"
+#include "gui/Help.h"
+#include "gui/Touch.h"
 #include "gui/ProgramState.h"
 #include "gui/QtOperator.h"
 #include "gui/ReceiverWorker.h"
@@ -32,6 +37,7 @@
 #include "handheld/App.h"
 #include "handheld/ConnectionPage.h"
 #include "handheld/GsmBearerPage.h"
+#include "handheld/HelpTopics.h"
 #include "handheld/MrsPage.h"
 #include "handheld/Pages.h"
 #include "handheld/PropertySheet.h"
@@ -197,7 +203,6 @@ void ShootDebugFile(ProgramState& p, Shooter& shots, const Screen& screen) {
     WithHandheld(p, "uhf", screen, {}, [&](CQVRConfigToolApp& app, CQVRPropertySheet*, auto connect) {
         if (!connect()) return;
         CDebugFileDialog dialog(p, qvr::Variant::Handheld, app.Sheet());
-        dialog.setFixedSize(dialog.sizeHint().expandedTo(dialog.minimumSizeHint()).boundedTo(screen.size));
         dialog.show();
         shots.Save(&dialog, prefix + "-idle");
         dialog.Path()->setText(dir.filePath("DebugFile.bin"));
@@ -225,6 +230,88 @@ void ShootDebugFile(ProgramState& p, Shooter& shots, const Screen& screen) {
     });
 }
 
+// Every kind of message box the program shows (the longest texts), the
+// serial-number prompt, the file chooser and the help window, each at the
+// size it takes on the screen.
+void ShootWindows(ProgramState& p, Shooter& shots, const Screen& screen, QTemporaryDir& dir) {
+    struct Box {
+        const char* name;
+        const char* caption;
+        const char* text;
+        qvr::MessageIcon icon;
+        qvr::MessageButtons buttons;
+    };
+    const Box boxes[] = {
+        {"connect-failed", "QVR Config Tool",
+         "Unable to establish connection to receiver. \r\n\r\nPlease verify the following and try again:\r\n\r\n1) You "
+         "have selected the correct PC COM port.\r\n2) Ensure the receiver is powered on and ready.\r\n3) The selected "
+         "PC COM port is not currently in use by another application.",
+         qvr::MessageIcon::None, qvr::MessageButtons::Ok},
+        {"out-of-date", "QVR Config Tool",
+         "The firmware (OEM and/or UserApp) for this receiver is out of date.\r\nPlease contact your Brenor dealer for "
+         "upgrade details.",
+         qvr::MessageIcon::Exclamation, qvr::MessageButtons::Ok},
+        {"factory-reset", "QVR Config Tool",
+         "You must factory reset the receiver before changes to the Factory POWERUP settings will take effect.",
+         qvr::MessageIcon::Error, qvr::MessageButtons::Ok},
+        {"delete-question", "Warning!", "Are you sure you wish to delete the debug file?", qvr::MessageIcon::Exclamation,
+         qvr::MessageButtons::OkCancel},
+        {"successful", "Successful!", "Successful!", qvr::MessageIcon::None, qvr::MessageButtons::Ok},
+        {"busy-radio", "QVR Config Tool",
+         "A UHF radio was detected in the receiver, however it is currently receiving data which impedes the ability of "
+         "this tool to detect its settings. As a result please note the 'Current Frequency' could not be read.\r\n\r\n"
+         "If it is desired to read this information, find the source of the transmission and temporarily disable it, "
+         "then re-run this tool.",
+         qvr::MessageIcon::Exclamation, qvr::MessageButtons::Ok},
+        {"radio-not-found", "QVR Config Tool",
+         "The current receiver configuration indicates that a UHF radio is installed, but one was not detected.\r\n\r\n"
+         "This typically occurs when:\r\n\r\n1) The radio is receiving UHF transmissions from another source and will "
+         "not respond to commands, or \r\n2) The radio is inoperative or has been removed.\r\n\r\nPlease ensure that "
+         "no radio sources are actively transmitting and try connecting again.",
+         qvr::MessageIcon::Exclamation, qvr::MessageButtons::Ok},
+    };
+    for (const Box& box : boxes) {
+        QtOperator::Prompt prompt;
+        prompt.caption = box.caption;
+        prompt.text = ScreenText(box.text);
+        prompt.icon = box.icon;
+        prompt.buttons = box.buttons;
+        std::unique_ptr<QDialog> dialog(p.ui->CreateDialog(prompt, nullptr));
+        dialog->show();
+        shots.Save(dialog.get(), QString("%1-box-%2").arg(screen.name, box.name));
+    }
+    QtOperator::Prompt serial;
+    serial.kind = QtOperator::Prompt::Kind::EnclosureSerial;
+    std::unique_ptr<QDialog> enclosure(p.ui->CreateDialog(serial, nullptr));
+    enclosure->show();
+    shots.Save(enclosure.get(), screen.name + "-dialog-enclosure-serial");
+
+    QDir(dir.path()).mkdir("Logs");
+    QDir(dir.path()).mkdir("Survey jobs 2024");
+    for (const char* name : {"DebugFile.bin", "DebugFile-old.bin", "notes.txt"}) {
+        QFile file(dir.filePath(name));
+        file.open(QIODevice::WriteOnly);
+    }
+    CompactFileChooser chooser("Debug File", dir.filePath("DebugFile.bin"));
+    chooser.show();
+    shots.Save(&chooser, screen.name + "-dialog-file-chooser");
+
+    QWidget owner;
+    owner.resize(screen.size);
+    for (const char* anchor : {"#Connection_tab", "#Radio_tab", "#MRS_tab"}) {
+        ShowHelpDocument(HandheldHelpDocument(), anchor, &owner);
+        QWidget* help = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "QVRHelpWindow" && w->isVisible()) help = w;
+        if (!help) continue;
+        // Where the window manager would put it: the whole screen.
+        help->setGeometry(QRect(QPoint(0, 0), screen.size));
+        QApplication::processEvents();
+        shots.Save(help, QString("%1-help-%2").arg(screen.name, Slug(QString(anchor + 1).remove("_tab").replace('_', ' '))));
+        help->close();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -236,12 +323,18 @@ int main(int argc, char** argv) {
         p.worker = &worker;
         p.simulatedPort = "SIM1";
         ui.SetScript(AnswerAll);
+        ui.SetHandheld(true);
+        InstallTouchStyle();
+        QTemporaryDir files;
 
         struct Receiver {
             const char* preset;
             const char* name;
         };
         for (const Screen& screen : {Screen{QSize(240, 320), "240x320"}, Screen{QSize(480, 640), "480x640"}}) {
+            // Windows are laid out as on a screen of this size.
+            SetScreenArea(QRect(QPoint(0, 0), screen.size));
+            InstallTouchStyle();
             bool first = true;
             for (const Receiver& r : {Receiver{"none", "max"}, Receiver{"uhf", "uhf"}, Receiver{"gsm", "gsm"},
                                       Receiver{"ma", "ma"}, Receiver{"lbx", "lbx"}}) {
@@ -250,7 +343,9 @@ int main(int argc, char** argv) {
             }
             ShootGsmPages(p, shots, screen);
             ShootDebugFile(p, shots, screen);
+            ShootWindows(p, shots, screen, files);
         }
+        SetScreenArea(QRect());
 
         worker.WaitIdle();
     });

@@ -64,7 +64,7 @@ void ReportApply(Context& c, const ApplyReport& report) {
     }
     for (const SettingResult& r : report.results) {
         std::string line = SettingName(r.setting) + ": ";
-        line += r.outcome == Outcome::Unchanged ? r.held : r.held + " -> " + r.wanted;
+        line += r.held == r.wanted ? r.held : r.held + " -> " + r.wanted;
         line += std::string(": ") + OutcomeText(r.outcome);
         if (!r.reason.empty()) line += ": " + r.reason;
         std::printf("%s\n", Printable(line).c_str());

@@ -2,7 +2,9 @@
 // settings and comparing them.
 #include "Profile.h"
 
+#include <algorithm>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -255,13 +257,32 @@ std::string ToJson(const Profile& profile) {
 bool FromJson(const std::string& text, Profile* profile, std::string* error) {
     *profile = Profile{};
     Json root;
+    // A key given twice in one object would silently take the last value:
+    // in a file edited by hand that is a mistake to point at.
+    std::vector<std::vector<std::string>> keys;
+    std::string duplicate;
+    const Json::parser_callback_t noteKeys = [&keys, &duplicate](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) keys.emplace_back();
+        if (event == Json::parse_event_t::object_end && !keys.empty()) keys.pop_back();
+        if (event == Json::parse_event_t::key && !keys.empty()) {
+            const std::string key = parsed.get<std::string>();
+            if (std::find(keys.back().begin(), keys.back().end(), key) != keys.back().end() && duplicate.empty())
+                duplicate = key;
+            keys.back().push_back(key);
+        }
+        return true;
+    };
     try {
-        root = Json::parse(text);
+        root = Json::parse(text, noteKeys);
     } catch (const Json::parse_error& e) {
         // "[json.exception.parse_error.101] parse error at line 2, column 3: ..."
         std::string what = e.what();
         const size_t at = what.find("] ");
         *error = "not a JSON file: " + (at == std::string::npos ? what : what.substr(at + 2));
+        return false;
+    }
+    if (!duplicate.empty()) {
+        *error = duplicate + ": given twice";
         return false;
     }
     if (!root.is_object()) {
@@ -441,7 +462,8 @@ Profile ReadProfile(MAReceiver& receiver, const ReceiverData& record, bool withS
         } else if (b.defaultConnection == kBearerNone) {
             p.values[kBearer] = "none";
         }
-        if (MrsAvailable(record)) {
+        // An NTRIP source never set up (port 0) is not a setting to copy.
+        if (MrsAvailable(record) && per.gsm.ntrip.port >= 1 && per.gsm.ntrip.port <= 65535) {
             const NtripSourceRecord& n = per.gsm.ntrip;
             p.values[kMrsStartup] = n.enabledOnStartup ? "on" : "off";
             p.values[kMrsAddress] = n.casterAddress;
@@ -462,7 +484,8 @@ Profile ReadProfile(MAReceiver& receiver, const ReceiverData& record, bool withS
 
 std::string Shown(int setting, const std::optional<std::string>& value) {
     if (!value) return "(not set)";
-    if (IsSecret(setting)) return value->empty() ? "(empty)" : "(set)";
+    if (value->empty()) return "(empty)";
+    if (IsSecret(setting)) return "(set)";
     return *value;
 }
 

@@ -272,7 +272,9 @@ ApplyReport Apply(MAReceiver& r, ReceiverData& record, const Profile& wanted, IA
         if (differs[g]) {
             if (!readBack[g]) {
                 result.readBack = "(not read)";
-                result.outcome = Outcome::Refused;
+                // A setting that was to stay as it was stays "unchanged",
+                // with the reason it could not be confirmed.
+                result.outcome = d.differs ? Outcome::Refused : Outcome::Unchanged;
                 result.reason = why[g].empty() ? "could not be read back" : why[g] + "; could not be read back";
             } else {
                 result.readBack = Shown(d.setting, after.values[d.setting]);

@@ -9,10 +9,12 @@
 
 namespace qvr::cli {
 
-enum Exit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// kExitDifferent: profile diff (and apply --check) found a difference.
+enum Exit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitDifferent = 3 };
 
 struct Options {
     std::string port;
+    std::vector<std::string> ports;  // every -p, in order (fleet)
     bool handheld = false;
     bool json = false;
     bool trace = false;
@@ -71,6 +73,8 @@ int CommandGsmAt(Context& c);
 int CommandGsmTcp(Context& c);
 int CommandUpgradeUhf(Context& c);
 int CommandUpgradeGsm(Context& c);
+int CommandProfile(Context& c);  // Profile.cpp
+int CommandFleet(Context& c);    // Fleet.cpp
 
 // The info members: receiver, audio, peripheral, link.
 void WriteInfoJson(Context& c);

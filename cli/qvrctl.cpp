@@ -49,8 +49,35 @@ constexpr const char* kUsage =
     "  debuglog enable | disable | delete | get PATH\n"
     "  upgrade-uhf FILE                        UHF firmware upgrade\n"
     "  upgrade-gsm FILE                        GSM applet upgrade\n"
+    "  profile save|diff|apply FILE [--check] [--with-secrets]\n"
+    "                                          settings to a file, compared, applied\n"
+    "  fleet info|apply [FILE] -p PORT -p PORT ... [--ports-file F] [--csv]\n"
+    "                                          every receiver at once\n"
     "An option's value may also follow an equals sign: --port=NAME, --volume=6.\n"
     "Use `qvrctl COMMAND --help` for a command's details.\n";
+
+constexpr const char* kProfileHelp =
+    "qvrctl -p PORT profile save FILE [--with-secrets]\n"
+    "qvrctl -p PORT profile diff FILE [--with-secrets]\n"
+    "qvrctl -p PORT profile apply FILE [--check] [--with-secrets]\n"
+    "  save: reads every setting the pages set and writes them to FILE (JSON);\n"
+    "  passwords only with --with-secrets (the file is then owner-only).\n"
+    "  diff: lists, setting by setting, the receiver's value and the profile's.\n"
+    "  apply: applies only the settings that differ, each group as its page's\n"
+    "  Submit does, reads them back and reports each: applied and confirmed,\n"
+    "  refused (why) or unchanged. --check shows what would change. The\n"
+    "  profile's passwords are used only with --with-secrets.\n"
+    "  Exit status: 0 same (diff, --check) or applied, 1 failed, 2 wrong usage,\n"
+    "  3 different (diff, --check).\n";
+constexpr const char* kFleetHelp =
+    "qvrctl fleet info -p PORT -p PORT ... [--ports-file F] [--csv]\n"
+    "qvrctl fleet apply FILE -p PORT -p PORT ... [--ports-file F] [--with-secrets]\n"
+    "  Every receiver at once, each on its own: one that hangs, fails or\n"
+    "  vanishes never holds up another. F: one port per line (# starts a comment).\n"
+    "  info: the inventory (port, model, serial number, firmware, out of date,\n"
+    "  radio); --csv as comma-separated values. apply: profile apply on each.\n"
+    "  On a terminal a live table; --json: one JSON object per port, one per line.\n"
+    "  Exit status: 0 when every receiver succeeded, 1 otherwise, 2 wrong usage.\n";
 
 struct Command {
     const char* name;
@@ -73,6 +100,8 @@ const Command kCommands[] = {
     {"gsm-tcp", CommandGsmTcp, true, "qvrctl -p PORT gsm-tcp SITE\n  Asks the GSM module to open a TCP connection to SITE port 80.\n"},
     {"debuglog", CommandDebugLog, true, "qvrctl -p PORT debuglog enable | disable | delete | get PATH\n  Switches the receiver's debug recording on or off, deletes its debug file,\n  or downloads it to PATH. delete and get ask first (answer with --yes).\n"},
     {"upgrade-uhf", CommandUpgradeUhf, true, "qvrctl -p PORT upgrade-uhf FILE\n  Reprograms the UHF radio from an .sfo file.\n"},
+    {"profile", CommandProfile, true, kProfileHelp},
+    {"fleet", CommandFleet, false, kFleetHelp},
     {"upgrade-gsm", CommandUpgradeGsm, true, "qvrctl -p PORT upgrade-gsm FILE\n  Replaces the GSM module's applet with a .jar file.\n"},
 };
 
@@ -250,7 +279,10 @@ int main(int argc, char** argv) {
             else { usageError = name + (name == "--enclosure-serial" ? " needs a serial number" : " needs a port name"); break; }
         }
         if (takesValue && name == "--enclosure-serial") c.op.enclosureSerial = value;
-        else if (takesValue) o.port = value;
+        else if (takesValue) {
+            o.port = value;
+            o.ports.push_back(value);
+        }
         else if (arg == "--handheld") o.handheld = true;
         else if (arg == "--json") o.json = true;
         else if (arg == "-y" || arg == "--yes") c.op.yes = true;

@@ -105,6 +105,9 @@ public:
     bool PlayAudioPrompt(int eventIndex, int level);
     void SetTimerMode(int mode);
     int GetTimerMode() const;
+    // Reads the extended levels again, for the timer mode the receiver now
+    // holds; on failure the one known before stays.
+    bool RereadTimerMode();
     bool GetLanguageList(Language (&ids)[kMaxLanguages], int* count) const;
     float GetUserAppVersionNumber() const;
     bool WritePowerupConfig(int powerupIndex, int timerMode);
@@ -168,6 +171,10 @@ public:
     // long for one "sendhex" line.
     bool SetTxPower(const char* milliwatts);
     bool StoreRadioSettings();
+    // Reads back what the UHF pages set (TX power, current frequency, error
+    // correction; the protocol mode where the variant reads it) as the
+    // connect does. False, the block as it was, when the radio did not answer.
+    bool ReadBackUhfSettings(UhfBlock* uhf);
     // Validates the text (first failed rule in the message, at most
     // messageSize - 1 characters; a text that is not a plain number is
     // refused first) and types it into the radio's service menu over the AUX
@@ -249,6 +256,10 @@ public:
     static void ParseNtripSettings(const char* reply, size_t count, NtripSourceRecord* record);
     bool ReadBearerSettings(BearerRecord* record);
     bool ReadNtripSettings(NtripSourceRecord* record);
+    // The same after the connect, with the pass-through log run for the
+    // time of the reads; a null record is not read. False when a read
+    // failed (its record then cleared).
+    bool ReadBackGsmSettings(BearerRecord* bearer, NtripSourceRecord* ntrip);
     // The writes are true when the applet accepted them (reply type 2). A
     // payload too long for one "sendhex" line is refused before anything is
     // sent: false, with the longest text of the request in *tooLong.

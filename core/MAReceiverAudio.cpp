@@ -89,6 +89,13 @@ int MAReceiver::GetTimerMode() const {
     return value == 1.0f ? 1 : 0;
 }
 
+bool MAReceiver::RereadTimerMode() {
+    uint8_t levels[kExtLevelsSize] = {};
+    if (!ReadExtLevels(levels)) return false;
+    std::memcpy(m_extLevels, levels, sizeof levels);
+    return true;
+}
+
 bool MAReceiver::GetLanguageList(Language (&ids)[kMaxLanguages], int* count) const {
     static_assert(kMaxLanguages == kMaxLanguageList);
     *count = LanguageList(m_variant, m_receiverInfo.modelKind, m_receiverInfo.userAppVersion, m_audio.languageFile,

@@ -149,6 +149,15 @@ bool MAReceiver::ReadNtripSettings(NtripSourceRecord* record) {
     return true;
 }
 
+bool MAReceiver::ReadBackGsmSettings(BearerRecord* bearer, NtripSourceRecord* ntrip) {
+    SendCommand("log passauxb onnew\r\n");
+    bool ok = true;
+    if (bearer) ok = ReadBearerSettings(bearer);
+    if (ntrip && ok) ok = ReadNtripSettings(ntrip);
+    SendCommand("unlog passauxb\r\n");
+    return ok && !LinkLost();
+}
+
 bool MAReceiver::AppletWrite(uint32_t type, const char* payload, uint32_t limitMs) {
     AppletMessage request;
     if (payload ? !request.BuildText(type, payload) : !request.Build(type)) return false;

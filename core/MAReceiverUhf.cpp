@@ -349,6 +349,27 @@ bool MAReceiver::SetProtocolMode(int mode) {
     return true;
 }
 
+bool MAReceiver::ReadBackUhfSettings(UhfBlock* uhf) {
+    SendCommand(kRtsLow);
+    m_port.Purge();
+    SendCommand("log passauxb onnew\r\n");
+    char power[UhfBlock::kTextSize] = {};
+    double frequency = 0.0;
+    int mode = uhf->protocolMode;
+    bool ok = QueryTxPower(power, sizeof power) && QueryCurrentFrequency(&frequency) && frequency != 0.0;
+    if (ok && m_profile.readsUhfModeAndSpacing && uhf->protocolMode != kUhfModeNotSupported)
+        ok = QueryProtocolMode(&mode);
+    const bool fec = ok && ReadFecSetting();
+    SendCommand("unlog passauxb\r\n");
+    SendCommand(kRtsHigh);
+    if (!ok || LinkLost()) return false;
+    CopyCut(uhf->txPower, power);
+    uhf->currentFrequency = frequency;
+    uhf->errorCorrection = fec ? 1 : 0;
+    uhf->protocolMode = mode;
+    return true;
+}
+
 bool MAReceiver::StoreRadioSettings() {
     m_port.Purge();
     SendToRadio("SL**>\r\n");

@@ -1,4 +1,5 @@
 #include "desktop/ConnectionPage.h"
+#include "desktop/ProfileButtons.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,6 +72,14 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(ProgramState& program, QWidge
     m_connect->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_connect);
+    m_saveSettings = new QPushButton("Save Settings...", this);
+    m_saveSettings->setObjectName("SaveSettings");
+    m_saveSettings->setToolTip("Saves the receiver's settings to a profile file");
+    m_applySettings = new QPushButton("Apply Settings...", this);
+    m_applySettings->setObjectName("ApplySettings");
+    m_applySettings->setToolTip("Applies the settings of a profile file that differ from the receiver's");
+    buttons->addWidget(m_saveSettings);
+    buttons->addWidget(m_applySettings);
     buttons->addStretch();
     buttons->addWidget(MakeHelpButton());
 
@@ -82,6 +91,8 @@ CCConnectionPropertyPage::CCConnectionPropertyPage(ProgramState& program, QWidge
     setMinimumSize(kPageMinWidth, kPageMinHeight);
 
     connect(m_connect, &QPushButton::clicked, this, &CCConnectionPropertyPage::ButtonClicked);
+    connect(m_saveSettings, &QPushButton::clicked, this, [this] { profile_buttons::SaveSettings(Program(), this); });
+    connect(m_applySettings, &QPushButton::clicked, this, [this] { profile_buttons::ApplySettings(Program(), this, m_status); });
     FillPorts();
     ShowIdentity(false);
 }
@@ -102,7 +113,8 @@ void CCConnectionPropertyPage::FillPorts() {
 void CCConnectionPropertyPage::ShowIdentity(bool show) {
     for (QWidget* w : {static_cast<QWidget*>(m_serialLabel), static_cast<QWidget*>(m_serial),
                        static_cast<QWidget*>(m_firmwareLabel), static_cast<QWidget*>(m_firmware),
-                       static_cast<QWidget*>(m_radioLabel), static_cast<QWidget*>(m_radio)})
+                       static_cast<QWidget*>(m_radioLabel), static_cast<QWidget*>(m_radio),
+                       static_cast<QWidget*>(m_saveSettings), static_cast<QWidget*>(m_applySettings)})
         w->setVisible(show);
 }
 

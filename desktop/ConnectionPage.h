@@ -26,6 +26,8 @@ public:
     QLabel* Firmware() const { return m_firmware; }
     QLabel* Radio() const { return m_radio; }
     QPushButton* ConnectButton() const { return m_connect; }
+    QPushButton* SaveSettingsButton() const { return m_saveSettings; }
+    QPushButton* ApplySettingsButton() const { return m_applySettings; }
 
 signals:
     // A receiver was found and read (the record holds it; the connected
@@ -49,4 +51,7 @@ private:
     QLabel* m_radioLabel;
     QLabel* m_radio;
     QPushButton* m_connect;
+    // Our own addition to the page: profiles (ProfileButtons.h).
+    QPushButton* m_saveSettings;
+    QPushButton* m_applySettings;
 };

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, when any is missing.
 # Works as root; uses sudo otherwise.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev qt6-base-dev libgl-dev "$@")
+packages=(cmake ninja-build g++ clang libclang-rt-dev libgtest-dev qt6-base-dev libgl-dev nlohmann-json3-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/FileBeside.h"
+
 namespace qvr {
 
 // What a path names: nothing, a regular file, or something else (a folder,

@@ -9,8 +9,14 @@
 
 #include "platform/Files.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 
 namespace qvr {
 
@@ -33,6 +39,57 @@ bool ReplaceFile(const char* from, const char* to)
     // rename() refuses an existing target on Windows; MoveFileEx replaces it.
     return from != nullptr && to != nullptr &&
            ::MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool ResolveFinalTarget(const char* path, char* out, size_t size)
+{
+    // Links are not followed by name here: the path is written as it is.
+    if (path == nullptr || size == 0)
+        return false;
+    const int n = std::snprintf(out, size, "%s", path);
+    return n >= 0 && static_cast<size_t>(n) < size;
+}
+
+std::FILE* CreateFileBeside(const char* target, char* tempPath, size_t size, int* error)
+{
+    int unused = 0;
+    int& code = error != nullptr ? *error : unused;
+    code = 0;
+    if (target == nullptr || target[0] == '\0' || size == 0) {
+        code = EINVAL;
+        return nullptr;
+    }
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const unsigned mix = (static_cast<unsigned>(::GetTickCount()) ^ (::GetCurrentProcessId() << 12) ^
+                              (++counter * 2654435761u)) & 0xFFFFFFu;
+        const int n = std::snprintf(tempPath, size, "%s.%06x.part", target, mix);
+        if (n < 0 || static_cast<size_t>(n) >= size) {
+            tempPath[0] = '\0';
+            code = ENAMETOOLONG;
+            return nullptr;
+        }
+        const int fd = ::_open(tempPath, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            code = errno;
+            tempPath[0] = '\0';
+            return nullptr;
+        }
+        std::FILE* file = ::_fdopen(fd, "w+b");
+        if (file == nullptr) {
+            code = errno;
+            ::_close(fd);
+            ::_unlink(tempPath);
+            tempPath[0] = '\0';
+            return nullptr;
+        }
+        return file;
+    }
+    code = EEXIST;
+    tempPath[0] = '\0';
+    return nullptr;
 }
 
 bool UserConfigFolder(char* out, size_t size)

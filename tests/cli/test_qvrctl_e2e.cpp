@@ -516,3 +516,17 @@ TEST(QvrctlOverPty, UnplugDuringADownloadKeepsTheEarlierFile) {
     EXPECT_EQ(kept, previous) << "the earlier file byte for byte";
     EXPECT_FALSE(std::filesystem::exists(file + ".part"));
 }
+
+// A receiver port that streams NMEA at 115200 (a common field state): the
+// bytes that are no log fill the receive buffer, which must not stop the
+// reader from seeing the version log behind them, nor make it spin.
+TEST(QvrctlOverPty, NmeaStreamingReceiverIsFoundWithoutSpinning) {
+    Simulator sim("lbx", {"--baud", "115200", "--nmea"});
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    const double cpuBefore = CpuSecondsOfChildren();
+    Outcome info = Qvrctl("--json -p " + sim.Path() + " info");
+    const double cpu = CpuSecondsOfChildren() - cpuBefore;
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_TRUE(Has(info.out, "\"model\":\"QVR1500 LBX\"")) << info.out;
+    EXPECT_LT(cpu, 1.5) << "CPU seconds of a connect that mostly waits";
+}

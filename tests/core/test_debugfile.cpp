@@ -648,3 +648,65 @@ TEST(DebugFile, LinkTargetReplacedLinkAndPermissionsKept) {
         EXPECT_EQ(PartFiles(dir.path) + PartFiles(dir.File("store")), 0);
     }
 }
+
+namespace {
+
+// The port of a raw TCP serial server: a rate set on it never reaches the
+// line, which stays at the rate of the first setting.
+class FixedRateDevice : public ISerialDevice {
+public:
+    explicit FixedRateDevice(ISerialDevice& device) : m_device(device) {}
+    bool Open(const char* name) override { return m_device.Open(name); }
+    bool IsOpen() const override { return m_device.IsOpen(); }
+    void Close() override { m_device.Close(); }
+    bool FetchLineSettings() override { return m_device.FetchLineSettings(); }
+    bool ApplyLineSettings(int baudRate) override {
+        if (m_rate == 0) m_rate = baudRate;
+        return m_device.ApplyLineSettings(m_rate);
+    }
+    bool Read(uint8_t* dest, size_t count, uint32_t timeoutMs, size_t* received) override {
+        return m_device.Read(dest, count, timeoutMs, received);
+    }
+    bool Write(const uint8_t* src, size_t count, size_t* written) override {
+        return m_device.Write(src, count, written);
+    }
+    bool HasGone() override { return m_device.HasGone(); }
+    bool CanChangeRate() const override { return false; }
+    int LastError() const override { return m_device.LastError(); }
+
+private:
+    ISerialDevice& m_device;
+    int m_rate = 0;
+};
+
+} // namespace
+
+// Over a raw TCP serial server the receiver is never asked to change its
+// rate (it could not be reached at the new one): the file comes at the rate
+// of the link, and the operator is told why it is slower, once.
+TEST(DebugFile, PortThatCannotChangeRateDownloadsAtTheCurrentRate) {
+    sim::SimReceiver receiver;
+    sim::SimDebugFile debugFile(receiver);
+    sim::VirtualLink link(receiver);
+    FixedRateDevice device(link.Device());
+    RecordingTrace trace;
+    RecordingOperator op;
+    MAReceiver ma(Variant::Desktop, PlatformServices{&link.Clock(), &device, &trace, nullptr, &op, &op});
+    ASSERT_TRUE(ma.Connect("COM1"));
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(3000, 4);
+    debugFile.SetContent(content);
+    TempDir dir;
+    const std::string path = dir.File("tcp.bin");
+    link.Record().Clear();
+    op.statusTexts.clear();
+    EXPECT_TRUE(ma.DownloadDebugFile(path.c_str(), nullptr));
+    EXPECT_TRUE(ReadWholeFile(path) == content);
+    for (const auto& e : link.Record().Entries())
+        if (e.kind == sim::Transcript::Kind::HostSent) {
+            EXPECT_NE(std::string(e.bytes.begin(), e.bytes.end()).rfind("com ", 0), 0u) << "no rate change sent";
+        }
+    EXPECT_EQ(debugFile.BlockRates(), std::vector<int>(3, 9600));
+    EXPECT_EQ(receiver.Baud(), 9600);
+    EXPECT_EQ(op.statusTexts.size(), 1u);
+    EXPECT_NE(op.statusTexts.at(0).find("cannot change its rate"), std::string::npos);
+}

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
@@ -151,6 +152,35 @@ bool CreateFolders(const char* path)
     ::mkdir(folder, 0700);
     struct stat info{};
     return ::stat(folder, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+FileLock LockFileExclusive(const char* path)
+{
+    const int fd = ::open(path, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+    if (fd < 0)
+        return kNoFileLock;
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return kNoFileLock;
+    }
+    int locked;
+    do
+        locked = ::flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    if (locked != 0) {
+        ::close(fd);
+        return kNoFileLock;
+    }
+    return fd;
+}
+
+void UnlockFile(FileLock lock)
+{
+    if (lock == kNoFileLock)
+        return;
+    // Closing the file gives the lock up.
+    ::close(static_cast<int>(lock));
 }
 
 int CurrentProcessId()

@@ -120,6 +120,30 @@ bool CreateFolders(const char* path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+FileLock LockFileExclusive(const char* path)
+{
+    const HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return kNoFileLock;
+    OVERLAPPED whole{};
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &whole)) {
+        ::CloseHandle(file);
+        return kNoFileLock;
+    }
+    return reinterpret_cast<FileLock>(file);
+}
+
+void UnlockFile(FileLock lock)
+{
+    if (lock == kNoFileLock)
+        return;
+    const HANDLE file = reinterpret_cast<HANDLE>(lock);
+    OVERLAPPED whole{};
+    ::UnlockFileEx(file, 0, 1, 0, &whole);
+    ::CloseHandle(file);
+}
+
 int CurrentProcessId()
 {
     return static_cast<int>(::GetCurrentProcessId());

@@ -50,4 +50,15 @@ PathKind InspectPath(const char* path) {
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) ? PathKind::Other : PathKind::RegularFile;
 }
 
+std::FILE* OpenRegularFileForAppending(const char* path) {
+    if (!path || path[0] == '\0') return nullptr;
+    // Device names ("\\.\COM1", "\\.\pipe\...") are not files.
+    if (path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?') && path[3] == '\\') return nullptr;
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return nullptr;
+    return std::fopen(path, "a");
+}
+
 } // namespace qvr

@@ -5,7 +5,7 @@
 namespace qvr {
 
 // Why a path could not be opened as a regular file.
-enum class FileOpenProblem { None, Missing, Folder, NotAFile, Unreadable };
+enum class FileOpenProblem { None, Missing, Folder, NotAFile, Unreadable, NameTooLong };
 
 // Opens an existing regular file for binary reading without ever waiting:
 // a folder, a pipe or a device is refused before anything could block on

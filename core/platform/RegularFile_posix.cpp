@@ -28,6 +28,7 @@ std::FILE* OpenRegularFileForReading(const char* path, uint64_t* size, FileOpenP
     if (::stat(path, &info) != 0) {
         const int code = errno;
         if (code == ENOENT || code == ENOTDIR) return fail(FileOpenProblem::Missing, code);
+        if (code == ENAMETOOLONG) return fail(FileOpenProblem::NameTooLong, code);
         return fail(FileOpenProblem::Unreadable, code);
     }
     if (S_ISDIR(info.st_mode)) return fail(FileOpenProblem::Folder, EISDIR);

@@ -27,6 +27,7 @@ std::FILE* OpenRegularFileForReading(const char* path, uint64_t* size, FileOpenP
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME)
             return fail(FileOpenProblem::Missing, static_cast<int>(code));
+        if (code == ERROR_FILENAME_EXCED_RANGE) return fail(FileOpenProblem::NameTooLong, static_cast<int>(code));
         return fail(FileOpenProblem::Unreadable, static_cast<int>(code));
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return fail(FileOpenProblem::Folder, 0);

@@ -369,6 +369,7 @@ TEST(QvrctlOverPty, FilesAndPortsRefusedWithTheirReason) {
         {"-p " + dir + "/plain info", "it is not a serial port", true},
         {"-p " + dir + "/none info", "there is no such device", true},
         {"-p " + busy.path + " info", "cannot open " + busy.path + ": the port is in use by another program", true},
+        {"-p x upgrade-gsm /tmp/" + std::string(120000, 'j') + ".jar", "name is too long", false},
     };
     for (const Case& c : cases) {
         // A hang shows as the time-out's status (124), not as a stuck test.
@@ -383,8 +384,10 @@ TEST(QvrctlOverPty, FilesAndPortsRefusedWithTheirReason) {
         Outcome run = Shell(Setpriv() + kAsNobody + QVRCTL_PATH + " -p " + closed.path + " info");
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_TRUE(Has(run.err, "cannot open " + closed.path + ": permission denied: " + closed.path)) << run.err;
-        EXPECT_TRUE(Has(run.err, "sudo usermod -aG ")) << run.err;
-        EXPECT_TRUE(Has(run.err, "and log in again")) << run.err;
+        // A pty's group (tty) is no serial port group: joining it would
+        // give write access to every terminal.
+        EXPECT_FALSE(Has(run.err, "usermod -aG tty")) << run.err;
+        EXPECT_TRUE(Has(run.err, "dialout")) << run.err;
     }
     close(holder);
     std::error_code ignored;
@@ -529,4 +532,68 @@ TEST(QvrctlOverPty, NmeaStreamingReceiverIsFoundWithoutSpinning) {
     EXPECT_EQ(info.status, 0) << info.err;
     EXPECT_TRUE(Has(info.out, "\"model\":\"QVR1500 LBX\"")) << info.out;
     EXPECT_LT(cpu, 1.5) << "CPU seconds of a connect that mostly waits";
+}
+
+// Output that cannot be written is a failure, said on stderr; control
+// characters of an argument never reach the terminal through the trace.
+TEST(QvrctlOverPty, UnwritableOutputAndHostileTraceText) {
+    struct Case {
+        std::string args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"ports >&-", 1, "qvrctl: the output could not be written: standard output is closed"},
+        {"--help >/dev/full", 1, "qvrctl: the output could not be written"},
+        {"--trace -p \"/dev/qvr-$(printf '\\033')[31m$(printf '\\007')\" info", 1, "/dev/qvr-\\x1B[31m\\x07"},
+    };
+    for (const Case& c : cases) {
+        Outcome run = Shell("timeout 60 " + std::string(QVRCTL_PATH) + " " + c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << ": " << run.err;
+        EXPECT_TRUE(Has(run.err, c.says)) << c.args << ": " << run.err;
+        EXPECT_FALSE(Has(run.err, "\x1b")) << c.args << ": a raw ESC on the terminal";
+        EXPECT_FALSE(Has(run.err, "\x07")) << c.args << ": a raw BEL on the terminal";
+    }
+}
+
+// SIGQUIT (Ctrl+\\) ends qvrctl as Ctrl+C does: the port is given up,
+// exclusive mode and all.
+TEST(QvrctlOverPty, QuitSignalReleasesThePort) {
+    Simulator sim("uhf");
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    Background run({QVRCTL_PATH, "-p", sim.Path(), "info"});
+    usleep(4000000);
+    ASSERT_TRUE(Exclusive(sim.Path()));
+    run.Signal(SIGQUIT);
+    EXPECT_EQ(run.Wait(3000), 130) << run.Err();
+    EXPECT_FALSE(Exclusive(sim.Path())) << "exclusive mode outlived the run";
+}
+
+// A download past the file-size limit ("ulimit -f") fails as a write
+// error, leaving neither the file nor a temporary file.
+TEST(QvrctlOverPty, DownloadPastTheFileSizeLimitFailsCleanly) {
+    Simulator sim("lbx", {"--debug-file-size", "40000"});
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    TempFolder folder;
+    ASSERT_FALSE(folder.path.empty());
+    const std::string file = folder.path + "/debug.bin";
+    Outcome run = Shell("ulimit -f 20; " + std::string(QVRCTL_PATH) + " -y -p " + sim.Path() + " debuglog get " + file);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_TRUE(Has(run.err, "File write error.")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(file));
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path))
+        ADD_FAILURE() << "left behind: " << entry.path();
+}
+
+// gsm-at shows the command and each line the module sent on lines of
+// their own.
+TEST(QvrctlOverPty, GsmAtPrintsCommandAndAnswerLineByLine) {
+    Simulator sim("gsm");
+    ASSERT_EQ(sim.Path().rfind("/dev/pts/", 0), 0u) << sim.Path();
+    Outcome run = Qvrctl("-p " + sim.Path() + " gsm-at AT+CSQ");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.rfind("AT+CSQ\n", 0), 0u) << run.out;
+    EXPECT_FALSE(Has(run.out, "AT+CSQAT+CSQ")) << run.out;
+    EXPECT_FALSE(Has(run.out, "\r")) << run.out;
+    EXPECT_TRUE(Has(run.out, "+CSQ:")) << run.out;
+    EXPECT_EQ(run.out.back(), '\n') << run.out;
 }

@@ -388,6 +388,20 @@ TEST(QvrctlOverPty, FilesAndPortsRefusedWithTheirReason) {
         // give write access to every terminal.
         EXPECT_FALSE(Has(run.err, "usermod -aG tty")) << run.err;
         EXPECT_TRUE(Has(run.err, "dialout")) << run.err;
+        // A file anyone may write, in a folder only its owner may add to:
+        // refused before the question, not after the transfer.
+        if (geteuid() == 0) {
+            const std::string locked = dir + "/locked";
+            std::filesystem::create_directory(locked);
+            chmod(dir.c_str(), 0755);
+            chmod(locked.c_str(), 0755);
+            std::ofstream(locked + "/debug.bin") << "old";
+            chmod((locked + "/debug.bin").c_str(), 0666);
+            Outcome get = Shell(Setpriv() + kAsNobody + QVRCTL_PATH + " -y -p x debuglog get " + locked + "/debug.bin");
+            EXPECT_EQ(get.status, 1) << get.err;
+            EXPECT_TRUE(Has(get.err, "its folder cannot be written to")) << get.err;
+            EXPECT_FALSE(Has(get.err, "Connecting...")) << get.err;
+        }
     }
     close(holder);
     std::error_code ignored;

@@ -52,7 +52,10 @@ bool DebugSavePathUsable(const char* path, char* reason, size_t size) {
     if (kind == PathKind::Folder) return refuse("it is a folder");
     // A device or a pipe is never written over (nor replaced).
     if (kind == PathKind::Other) return refuse("it is not a regular file");
-    if (kind == PathKind::Missing && !FolderOfPathExists(target)) return refuse("its folder does not exist");
+    // (A name in a missing folder is not found, or, on some systems, not
+    // reachable.)
+    if ((kind == PathKind::Missing || kind == PathKind::Inaccessible) && !FolderOfPathExists(target))
+        return refuse("its folder does not exist");
     // An existing file must be one the operator may write: opened for
     // writing without changing it.
     if (kind == PathKind::RegularFile) {

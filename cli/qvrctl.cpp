@@ -10,6 +10,7 @@
 #include "Cli.h"
 #include "Interrupt.h"
 #include "PageActions.h"
+#include "QvrVersion.h"
 #include "RateMemory.h"
 #include "Terminal.h"
 #include "platform/NetworkPort.h"
@@ -32,6 +33,7 @@ constexpr const char* kUsage =
     "  --trace                 diagnostic trace to stderr\n"
     "  --no-remember           search every rate; do not look first at, nor keep, the rate the receiver\n"
     "                          was last found at on this port\n"
+    "  --version               print qvrctl's version and end\n"
     "commands:\n"
     "  ports                                   list serial ports, one per line\n"
     "  info                                    identity, firmware, audio, peripheral and radio data\n"
@@ -243,6 +245,7 @@ int RunQvrctl(int argc, char** argv) {
     Context c;
     Options& o = c.options;
     bool help = false;
+    bool version = false;
     std::string usageError;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -279,11 +282,16 @@ int RunQvrctl(int argc, char** argv) {
         else if (arg == "--trace") o.trace = true;
         else if (arg == "--no-remember") o.remember = false;
         else if (arg == "--help" || arg == "-h") help = true;
+        else if (arg == "--version") version = true;
         else if (!arg.empty() && arg[0] == '-') { usageError = "unknown option " + arg; break; }
         else o.command = arg;
     }
     if (help && o.command.empty()) {
         std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (version && usageError.empty()) {
+        std::printf("qvrctl %s\n", QVR_VERSION);
         return kExitOk;
     }
     if (o.json) c.json.Open();

@@ -3,6 +3,35 @@
 # qvr-demo stay in the build tree.
 include(GNUInstallDirs)
 
+# Who packages this build: the Debian package's Maintainer field and the
+# signature of its changelog. The packager sets a real address
+# (-DQVR_PACKAGE_MAINTAINER="Name <address>"); lintian flags the default one.
+set(QVR_PACKAGE_MAINTAINER "QVR Config Tool developers <qvr-config-tool@localhost>"
+    CACHE STRING "The Debian package's Maintainer field")
+
+# The release: the top entry of the Debian changelog gives its date, and its
+# version must be the project's (a new version needs its changelog entry).
+file(STRINGS data/debian/changelog.in QVR_CHANGELOG_HEAD LIMIT_COUNT 1)
+string(REGEX MATCH "^qvr-config-tool \\(([^)]+)\\)" QVR_CHANGELOG_HEAD "${QVR_CHANGELOG_HEAD}")
+if(NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+  message(FATAL_ERROR "data/debian/changelog.in begins with version '${CMAKE_MATCH_1}', "
+                      "the project is ${PROJECT_VERSION}: add the release's entry")
+endif()
+file(STRINGS data/debian/changelog.in QVR_CHANGELOG_DATE REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT QVR_CHANGELOG_DATE MATCHES "  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+  message(FATAL_ERROR "data/debian/changelog.in: no date in its first entry's trailer line")
+endif()
+set(QVR_MONTHS Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND QVR_MONTHS ${CMAKE_MATCH_2} QVR_MONTH)
+if(QVR_MONTH LESS 0)
+  message(FATAL_ERROR "data/debian/changelog.in: no month ${CMAKE_MATCH_2} in its first entry's date")
+endif()
+math(EXPR QVR_MONTH "${QVR_MONTH} + 1" OUTPUT_FORMAT DECIMAL)
+if(QVR_MONTH LESS 10)
+  set(QVR_MONTH "0${QVR_MONTH}")
+endif()
+set(QVR_RELEASE_DATE "${CMAKE_MATCH_3}-${QVR_MONTH}-${CMAKE_MATCH_1}")
+
 set(QVR_INSTALLED qvrctl)
 if(TARGET qvr-sim)
   list(APPEND QVR_INSTALLED qvr-sim)
@@ -19,31 +48,52 @@ if(UNIX)
       install(FILES data/icons/${program}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
     endforeach()
   endif()
-  # Man pages installed compressed, as Debian keeps them.
+  # Man pages, the Debian changelog: version and date filled in, installed
+  # compressed as Debian keeps them.
   set(QVR_MAN_PAGES qvrctl.1)
   if(TARGET qvr-sim)
     list(APPEND QVR_MAN_PAGES qvr-sim.1)
   endif()
+  if(QVR_BUILD_DESKTOP)
+    list(APPEND QVR_MAN_PAGES QVR4100MAConfigTool.1 QVRConfigTool.1)
+  endif()
   set(QVR_MAN_GZ)
   foreach(page ${QVR_MAN_PAGES})
-    set(gz ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz)
-    add_custom_command(OUTPUT ${gz}
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
-      COMMAND gzip -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/doc/man/${page} > ${gz}
-      DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/doc/man/${page}
-      VERBATIM)
-    list(APPEND QVR_MAN_GZ ${gz})
+    configure_file(doc/man/${page} ${CMAKE_CURRENT_BINARY_DIR}/man/${page} @ONLY)
+    list(APPEND QVR_MAN_GZ ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.gz)
   endforeach()
-  add_custom_target(man_pages ALL DEPENDS ${QVR_MAN_GZ})
+  configure_file(data/debian/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog @ONLY)
+  set(QVR_CHANGELOG_GZ ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
+  set(QVR_GZ)
+  foreach(gz ${QVR_MAN_GZ} ${QVR_CHANGELOG_GZ})
+    string(REGEX REPLACE "\\.gz$" "" plain ${gz})
+    add_custom_command(OUTPUT ${gz}
+      COMMAND gzip -9n -c ${plain} > ${gz}
+      DEPENDS ${plain}
+      VERBATIM)
+    list(APPEND QVR_GZ ${gz})
+  endforeach()
+  add_custom_target(man_pages ALL DEPENDS ${QVR_GZ})
   install(FILES ${QVR_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The package's documentation folder: the changelog (a native package's
+  # name for it) and the license in Debian's machine-readable form.
+  set(QVR_PACKAGE_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/qvr-config-tool)
+  install(FILES ${QVR_CHANGELOG_GZ} data/debian/copyright DESTINATION ${QVR_PACKAGE_DOCDIR})
+  if(QVR_BUILD_DESKTOP)
+    # The software centres' descriptions of the two programs (AppStream).
+    foreach(program QVR4100MAConfigTool QVRConfigTool)
+      set(metainfo qvr.configtool.${program}.metainfo.xml)
+      configure_file(data/metainfo/${metainfo}.in ${CMAKE_CURRENT_BINARY_DIR}/metainfo/${metainfo} @ONLY)
+      install(FILES ${CMAKE_CURRENT_BINARY_DIR}/metainfo/${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    endforeach()
+  endif()
   install(FILES data/completion/qvrctl DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 endif()
 
 # cpack -G DEB in the build tree: one package with every program.
 set(CPACK_PACKAGE_NAME "qvr-config-tool")
-set(CPACK_PACKAGE_VENDOR "QVR Config Tool developers")
-set(QVR_PACKAGE_MAINTAINER "QVR Config Tool developers <qvr-config-tool@localhost>"
-    CACHE STRING "The Debian package's Maintainer field")
+set(CPACK_PACKAGE_VENDOR "The QVR Config Tool developers")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${QVR_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configuration tool for QVR family GNSS survey receivers")
 set(CPACK_PACKAGE_DESCRIPTION

@@ -1,6 +1,7 @@
 // QVR4100MAConfigTool: the desktop configuration tool.
 #include <QApplication>
 
+#include "QvrVersion.h"
 #include "desktop/App.h"
 #include "desktop/PropertySheet.h"
 #include "gui/AppIcon.h"
@@ -8,11 +9,13 @@
 #include "gui/Startup.h"
 
 int main(int argc, char** argv) {
+    if (const int status = HandleInformationOptions(argc, argv, "QVR4100MAConfigTool"); status >= 0) return status;
     ProgramState program;
     if (!StartRequestedSimulation(argc, argv, "QVR4100MAConfigTool", program)) return 1;
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("QVR4100MAConfigTool");
+    QApplication::setApplicationVersion(QVR_VERSION);
     QApplication::setDesktopFileName("QVR4100MAConfigTool");  // its menu entry and icon
     QApplication::setWindowIcon(AppIcon());
     ReceiverRuntime runtime(qvr::Variant::Desktop, program);

@@ -2,12 +2,34 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <QSettings>
 
+#include "QvrVersion.h"
+#include "SimUnit.h"
 #include "gui/ProgramState.h"
 #include "gui/Simulation.h"
 #include "platform/SerialDevice.h"
+
+int HandleInformationOptions(int argc, char** argv, const char* programName) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s %s\n", programName, QVR_VERSION);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::printf("usage: %s [--simulate[=PRESET]]\n"
+                        "       %s --version | --help\n"
+                        "--simulate starts a simulated receiver on a pseudo-terminal and lists its port\n"
+                        "first (PRESET uhf when none is given). The presets:\n",
+                        programName, programName);
+            for (const auto& p : qvr::sim::Presets()) std::printf("  %-10s %s\n", p.name, p.description);
+            return 0;
+        }
+    }
+    return -1;
+}
 
 bool StartRequestedSimulation(int argc, char** argv, const char* programName, ProgramState& program) {
     QString preset;

@@ -11,6 +11,11 @@ struct ProgramState;
 
 // What both programs' main() set up around the user interface.
 
+// --version and --help print to stdout and end the program before the
+// application object is made, so that they work without a display. Returns
+// -1 when neither was given, otherwise the exit status.
+int HandleInformationOptions(int argc, char** argv, const char* programName);
+
 // The programs read no options but --simulate[=PRESET]: a simulated receiver
 // on a pseudo-terminal, listed first in the port list. False (with the
 // reason on stderr, under the program's name) when it cannot be started.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "QvrVersion.h"
 #include "gui/AppIcon.h"
 #include "gui/ProgramState.h"
 #include "gui/Startup.h"
@@ -14,6 +15,7 @@
 #include "handheld/SingleInstance.h"
 
 int main(int argc, char** argv) {
+    if (const int status = HandleInformationOptions(argc, argv, "QVRConfigTool"); status >= 0) return status;
     // One copy per user: a second start ends at once. The lock of a run that
     // crashed went with its process.
     const std::unique_ptr<SingleInstance> instance = SingleInstance::Acquire("QVR4100MAConfigTool");
@@ -27,6 +29,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName("QVRConfigTool");
+    QApplication::setApplicationVersion(QVR_VERSION);
     QApplication::setDesktopFileName("QVRConfigTool");  // its menu entry and icon
     QApplication::setWindowIcon(AppIcon());
     ReceiverRuntime runtime(qvr::Variant::Handheld, program);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "PtyRunner.h"
+#include "QvrVersion.h"
 #include "SimUnit.h"
 
 namespace {
@@ -27,7 +28,7 @@ int Usage(FILE* out, int status) {
     std::fprintf(out,
                  "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH] [--nmea]\n"
                  "               [--debug-file-size BYTES] [--vanish-after MS [--vanish-on TEXT]]\n"
-                 "       qvr-sim --list-presets\n"
+                 "       qvr-sim --list-presets | --version\n"
                  "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
                  "printed on the first line. --link also makes a symbolic link to it.\n"
                  "--nmea: the receiver port streams NMEA sentences ten times a second until \"unlogall\".\n"
@@ -78,6 +79,9 @@ int main(int argc, char** argv) {
         }
         else if (arg == "--list-presets") {
             for (const auto& p : qvr::sim::Presets()) std::printf("%-10s %s\n", p.name, p.description);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("qvr-sim %s\n", QVR_VERSION);
             return 0;
         } else if (arg == "--help" || arg == "-h") {
             return Usage(stdout, 0);

@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Windows: builds the core, qvrctl.exe, qvr-bench.exe and the test suites with
-# MinGW-w64 (preset windows), runs the suites under Wine in a fresh, headless
-# Wine prefix, then proves the Win32 serial device against the simulated
-# receiver: Wine maps COM5 to the pty of qvr-sim, and qvrctl.exe reads the
-# identity (which must match the native qvrctl's), changes the volume and
-# reads it back. Runs from the repository root after scripts/test.sh.
+# MinGW-w64 (preset windows) and the download zip (cpack), runs the suites
+# under Wine in a fresh, headless Wine prefix, unzips the download into that
+# prefix, then proves the unzipped qvrctl.exe against the simulated receiver:
+# Wine maps COM5 to the pty of qvr-sim, and qvrctl.exe reads the identity
+# (which must match the native qvrctl's), changes the volume and reads it
+# back. Runs from the repository root after scripts/test.sh.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 
-scripts/deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest
+scripts/deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest zip unzip
 
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+cmake --build --preset windows --target package
+version=$(sed -n 's/^project(QVRConfigTool VERSION \([^ ]*\) .*/\1/p' CMakeLists.txt)
+zip=build/windows/qvr-config-tool-$version-win64.zip
+[ -f "$zip" ] || { echo "no $zip" >&2; exit 1; }
 
 # Debian's wine64 keeps its loader out of PATH unless the "wine" package is
 # installed too; either will do.
@@ -70,8 +75,23 @@ pty=$(head -n 1 "$work/sim.out")
 "$wineserver" -w
 "$wineserver" -p >/dev/null 2>&1
 
-qvrctl_exe=build/windows/cli/qvrctl.exe
 run() { timeout 300 "$@"; }
+
+# The download as a user gets it: unzipped into the prefix's C: drive. It
+# holds exactly its four files, the texts with CRLF line ends.
+unzip -q "$zip" -d "$WINEPREFIX/drive_c"
+folder="$WINEPREFIX/drive_c/qvr-config-tool-$version-win64"
+files=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort | tr '\n' ' ')
+[ "$files" = "LICENSE.txt README.txt qvr-bench.exe qvrctl.exe " ] ||
+  { echo "unexpected contents of $zip: $files" >&2; exit 1; }
+for text in LICENSE.txt README.txt; do
+  [ "$(grep -c $'\r$' "$folder/$text")" = "$(wc -l <"$folder/$text")" ] ||
+    { echo "$text has lines without CRLF" >&2; exit 1; }
+done
+echo "windows: $(basename "$zip") ($(stat -c %s "$zip") bytes): $files"
+qvrctl_exe="$folder/qvrctl.exe"
+[ "$(run "$wine" "$qvrctl_exe" --version | tr -d '\r')" = "qvrctl $version" ] ||
+  { echo "the unzipped qvrctl.exe does not say version $version" >&2; exit 1; }
 
 ports=$(run "$wine" "$qvrctl_exe" ports | tr -d '\r')
 echo "qvrctl.exe ports: $(echo $ports)"
@@ -94,4 +114,4 @@ run "$wine" "$qvrctl_exe" -p COM5 --json info >"$work/after.json"
 [ "$(volume "$work/after.json")" = "$new" ] ||
   { echo "volume $old -> $new did not hold: $(volume "$work/after.json")" >&2; exit 1; }
 
-echo "windows: $tests tests passed under Wine; qvrctl.exe against qvr-sim on COM5: identity as native, volume $old -> $new; $((SECONDS - start)) s"
+echo "windows: $tests tests passed under Wine; $(basename "$zip")'s qvrctl.exe against qvr-sim on COM5: identity as native, volume $old -> $new; $((SECONDS - start)) s"

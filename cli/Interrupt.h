@@ -10,7 +10,9 @@ namespace qvr::cli {
 //
 // While the interruption is held (a radio being programmed: stopping then
 // leaves it without firmware) the handler only says that it waits; the
-// program ends after the held part, when main sees InterruptPending().
+// program ends after the held part, when main sees InterruptPending(); an
+// interruption that came while held keeps the hold until then, so that the
+// command's outcome is reported first.
 void InstallInterruptHandler();
 void HoldInterrupt(bool hold);
 bool InterruptPending();

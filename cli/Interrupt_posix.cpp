@@ -26,6 +26,8 @@ void RemoveFile(const char* path) { ::unlink(path); }
 
 void OnInterrupt(int) {
     if (g_hold) {
+        // Said once, however often the key is pressed.
+        if (g_pending) return;
         g_pending = 1;
         Say("\nqvrctl: the radio is being programmed; stopping now would leave it unusable. qvrctl ends when the "
             "programming is over.\n");
@@ -43,15 +45,25 @@ void InstallInterruptHandler() {
     struct sigaction action {};
     action.sa_handler = &OnInterrupt;
     sigemptyset(&action.sa_mask);
-    // A closed terminal (SIGHUP) ends the program the same way. The others
-    // wait while the handler runs.
-    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    // A closed terminal (SIGHUP) and SIGQUIT (Ctrl+\\) end the program the
+    // same way. The others wait while the handler runs.
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
     for (int number : signals) sigaddset(&action.sa_mask, number);
     action.sa_flags = SA_RESTART;
     for (int number : signals) sigaction(number, &action, nullptr);
+    // A file grown past the size limit ("ulimit -f") would end the program
+    // at once, leaving the temporary file; ignored, the write fails (EFBIG)
+    // and the download ends as a failed write.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
-void HoldInterrupt(bool hold) { g_hold = hold ? 1 : 0; }
+void HoldInterrupt(bool hold) {
+    // An interruption that came while held ends the program only once the
+    // command has said how it ended (main ends it then): the programming's
+    // outcome is what the operator waited for.
+    if (!hold && g_pending) return;
+    g_hold = hold ? 1 : 0;
+}
 
 bool InterruptPending() { return g_pending != 0; }
 

@@ -22,7 +22,7 @@ void RemoveFile(const char* path) { ::DeleteFileA(path); }
 
 BOOL WINAPI OnConsoleEvent(DWORD) {
     if (g_hold) {
-        ::InterlockedExchange(&g_pending, 1);
+        if (::InterlockedExchange(&g_pending, 1) != 0) return TRUE;  // said once
         std::fputs("\nqvrctl: the radio is being programmed; stopping now would leave it unusable. qvrctl ends when "
                    "the programming is over.\n",
                    stderr);
@@ -39,7 +39,12 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
 
 void InstallInterruptHandler() { ::SetConsoleCtrlHandler(&OnConsoleEvent, TRUE); }
 
-void HoldInterrupt(bool hold) { ::InterlockedExchange(&g_hold, hold ? 1 : 0); }
+void HoldInterrupt(bool hold) {
+    // An interruption that came while held ends the program only once the
+    // command has said how it ended (main ends it then).
+    if (!hold && g_pending) return;
+    ::InterlockedExchange(&g_hold, hold ? 1 : 0);
+}
 
 bool InterruptPending() { return g_pending != 0; }
 

@@ -188,7 +188,22 @@ int CommandGsmAt(Context& c) {
     char result[2048];
     const AtTestResult outcome = RunAtTestCommand(*c.receiver, command, sizeof command, result, sizeof result);
     if (c.options.json) c.json.Member("command", command).Member("result", result);
-    else std::printf("%s%s", Printable(c.options.args[0]).c_str(), result);
+    else {
+        // The command on a line of its own, then what the module said
+        // (its echo of the command first, then its answer), each line
+        // ended; "\r\n" and a lone "\r" end a line.
+        std::string said;
+        for (const char* p = result; *p; ++p) {
+            if (*p == '\r') {
+                said += '\n';
+                if (p[1] == '\n') ++p;
+            } else {
+                said += *p;
+            }
+        }
+        if (!said.empty() && said.back() != '\n') said += '\n';
+        std::printf("%s\n%s", Printable(c.options.args[0]).c_str(), Printable(said, true).c_str());
+    }
     switch (outcome) {
     case AtTestResult::Answered: return kExitOk;
     case AtTestResult::NotAnswered: c.error = "the GSM module did not answer"; break;

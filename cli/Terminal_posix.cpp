@@ -4,7 +4,9 @@
 #include <climits>
 #include <cstring>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +16,18 @@
 namespace qvr::cli {
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }
+
+bool GuardStandardStreams() {
+    bool stdoutClosed = false;
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // open() takes the lowest free number: this one.
+        const int stand = ::open(fd == 0 ? "/dev/null" : "/dev/full", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (stand >= 0 && stand != fd) ::close(stand);
+        if (fd == 1) stdoutClosed = true;
+    }
+    return stdoutClosed;
+}
 
 namespace {
 
@@ -55,9 +69,21 @@ std::string DescribeOpenError(int error, const char* portName) {
         // open them; one that only root may open has no such group.
         struct stat info {};
         const struct group* g = ::stat(path, &info) == 0 ? ::getgrgid(info.st_gid) : nullptr;
-        if (g && info.st_gid != 0)
+        // Only a group made for serial lines is worth joining: "tty" would
+        // give write access to every terminal of every user.
+        bool serialGroup = false;
+        for (const char* name : {"dialout", "uucp", "serial", "dialer", "modem"})
+            serialGroup = serialGroup || (g && std::strcmp(g->gr_name, name) == 0);
+        if (g && info.st_gid != 0 && serialGroup)
             return "permission denied: " + std::string(path) + " belongs to the group " + g->gr_name +
                    "; add your user to it (sudo usermod -aG " + g->gr_name + " $USER) and log in again";
+        if (g && info.st_gid != 0) {
+            const struct passwd* owner = ::getpwuid(info.st_uid);
+            const std::string user = owner ? owner->pw_name : std::to_string(info.st_uid);
+            return "permission denied: " + std::string(path) + " belongs to the user " + user + " and the group " +
+                   g->gr_name + ", which is not a serial port group; run qvrctl as " + user +
+                   " or have the device given to the group dialout";
+        }
         return "permission denied: " + std::string(path) +
                " may be opened by root only; serial ports are usually given to the group dialout: have it given "
                "to that group, add your user to it (sudo usermod -aG dialout $USER) and log in again";

@@ -11,6 +11,10 @@
 
 namespace qvr::cli {
 
+// A program started without a console handle gets none; nothing takes its
+// place by accident here.
+bool GuardStandardStreams() { return false; }
+
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 std::string DescribeOpenError(int error, const char* portName) {

@@ -246,7 +246,31 @@ bool ConnectReceiver(Context& c) {
 // command's own (gsm-mrs), a usage error is reported inside the --json object
 // with exit status 2, and the program builds for Windows without extra
 // headers.
+namespace {
+
+int RunQvrctl(int argc, char** argv);
+
+} // namespace
+
 int main(int argc, char** argv) {
+    const bool stdoutClosed = GuardStandardStreams();
+    int status = RunQvrctl(argc, argv);
+    // Output that could not be written (a full disk, a closed pipe or
+    // stdout) is a failure, whatever the command made of it.
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int error = errno;
+    if (!flushed || std::fclose(stdout) != 0) {
+        std::fprintf(stderr, "qvrctl: the output could not be written: %s\n",
+                     stdoutClosed ? "standard output is closed" : std::strerror(flushed ? errno : error));
+        if (status == kExitOk) status = kExitFailed;
+    }
+    return status;
+}
+
+namespace {
+
+int RunQvrctl(int argc, char** argv) {
     Context c;
     Options& o = c.options;
     bool help = false;
@@ -357,3 +381,5 @@ int main(int argc, char** argv) {
     }
     return status;
 }
+
+} // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/FileBeside.h"
 #include "platform/RegularFile.h"
 
 namespace qvr {
@@ -40,21 +41,44 @@ bool DebugSavePathUsable(const char* path, char* reason, size_t size) {
     };
     if (size > 0) reason[0] = '\0';
     if (!path || path[0] == '\0') return refuse("no path given");
-    const PathKind kind = InspectPath(path);
+    // The download writes the file a symbolic link points to; that file is
+    // what is checked. Nothing on disk is changed here: the operator may
+    // still decline.
+    char target[MAReceiver::kMaxPathSize];
+    errno = 0;
+    if (!ResolveFinalTarget(path, target, sizeof target))
+        return refuse(errno == ELOOP ? "its symbolic links loop" : "the name is too long");
+    const PathKind kind = InspectPath(target);
     if (kind == PathKind::Folder) return refuse("it is a folder");
     // A device or a pipe is never written over (nor replaced).
     if (kind == PathKind::Other) return refuse("it is not a regular file");
-    // Opened for writing without changing it: an existing file keeps its
-    // bytes, a new one is removed again.
-    errno = 0;
-    std::FILE* file = std::fopen(path, kind == PathKind::RegularFile ? "r+b" : "ab");
+    // (A name in a missing folder is not found, or, on some systems, not
+    // reachable.)
+    if ((kind == PathKind::Missing || kind == PathKind::Inaccessible) && !FolderOfPathExists(target))
+        return refuse("its folder does not exist");
+    // An existing file must be one the operator may write: opened for
+    // writing without changing it.
+    if (kind == PathKind::RegularFile) {
+        errno = 0;
+        std::FILE* file = std::fopen(target, "r+b");
+        if (!file) return refuse(errno != 0 ? std::strerror(errno) : "it cannot be written");
+        std::fclose(file);
+    } else if (kind == PathKind::Inaccessible) {
+        return refuse(std::strerror(EACCES));
+    }
+    // The download writes a temporary file beside it and renames it into
+    // place: the folder must take a new file. Tried with one, removed again.
+    char probe[MAReceiver::kMaxPathSize];
+    int error = 0;
+    std::FILE* file = CreateFileBeside(target, probe, sizeof probe, &error);
     if (!file) {
-        const int error = errno;
-        if (error == ENOENT && !FolderOfPathExists(path)) return refuse("its folder does not exist");
-        return refuse(error != 0 ? std::strerror(error) : "it cannot be written");
+        if (error == ENAMETOOLONG) return refuse("the name is too long");
+        char why[160];
+        std::snprintf(why, sizeof why, "its folder cannot be written to (%s)", std::strerror(error));
+        return refuse(why);
     }
     std::fclose(file);
-    if (kind == PathKind::Missing) std::remove(path);
+    std::remove(probe);
     return true;
 }
 

@@ -115,9 +115,10 @@ public:
     // --- debug log file (MAReceiverDebugFile.cpp)
     void SetDebugFileEnabled(bool enable);
     bool DeleteDebugFile();
-    // The blocks are written to PATH + kDownloadTempSuffix, which replaces
-    // PATH only when the whole file is there; a failed download removes it
-    // and leaves PATH as it was.
+    // The blocks are written to a new file PATH.XXXXXX + kDownloadTempSuffix
+    // (beside the file a symbolic link PATH points to), which replaces that
+    // file only when the whole file is there, keeping its permissions; a
+    // failed download removes it and leaves PATH as it was.
     bool DownloadDebugFile(const char* path, IProgressSink* progress);
     static constexpr const char* kDownloadTempSuffix = ".part";
     static constexpr size_t kMaxPathSize = 4096;

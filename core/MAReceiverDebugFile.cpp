@@ -83,18 +83,22 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     if (progress) progress->SetRange(0, ProgressValue(blocks, blocks));
 
     // A file (or a name not taken yet) gets the blocks in a temporary file
-    // beside it, which takes its place only once the whole file is there: a
-    // failed download leaves the previous file as it was and nothing half
-    // written. Anything else (a device, a pipe, a symbolic link) is written
-    // in place: there is no file of ours to keep or to replace.
+    // of its own beside it (a new name, created exclusively: never a file
+    // that exists, nor another download's), which takes its place only once
+    // the whole file is there: a failed download leaves the previous file as
+    // it was and nothing half written. A symbolic link is followed: the
+    // temporary file goes beside the file it points to and replaces that,
+    // and the link stays. Anything else (a device, a pipe) is written in
+    // place: there is no file of ours to keep or to replace.
     std::FILE* file = nullptr;
     m_downloadTempPath[0] = '\0';
-    const bool viaTemporary = path && GetPathKind(path) != PathKind::Other;
-    if (path && !viaTemporary) {
-        file = std::fopen(path, "w+b");
-    } else if (path && std::snprintf(m_downloadTempPath, sizeof m_downloadTempPath, "%s%s", path,
-                                     kDownloadTempSuffix) < static_cast<int>(sizeof m_downloadTempPath)) {
-        file = std::fopen(m_downloadTempPath, "w+b");
+    char target[kMaxPathSize];
+    const bool resolved = path && ResolveFinalTarget(path, target, sizeof target);
+    const bool viaTemporary = resolved && GetPathKind(target) != PathKind::Other;
+    if (resolved && !viaTemporary) {
+        file = std::fopen(target, "w+b");
+    } else if (viaTemporary) {
+        file = CreateFileBeside(target, m_downloadTempPath, sizeof m_downloadTempPath, nullptr);
     }
     if (!file) {
         m_downloadTempPath[0] = '\0';
@@ -114,10 +118,16 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
     // shows at that block (not at the close), and no buffer is allocated.
     std::setvbuf(file, nullptr, _IONBF, 0);
 
-    // On the controller's fast internal link the rate stays.
+    // On the controller's fast internal link the rate stays; so it does on
+    // a port that cannot follow a rate change (a raw TCP serial server): a
+    // receiver raised to 115200 there could no longer be reached.
     char pcPortName[kPortNameSize];
     GetPortName(pcPortName);
-    const bool raiseRate = !m_profile.IsFastInternalPort(pcPortName);
+    const bool rateFixed = !m_port.Device().CanChangeRate();
+    const bool raiseRate = !m_profile.IsFastInternalPort(pcPortName) && !rateFixed;
+    if (rateFixed)
+        m_status->SetStatusText("The port cannot change its rate (a raw TCP serial server): the file is downloaded "
+                                "at the current rate, which takes longer.");
     const int previousRate = m_port.BaudRate();
     if (raiseRate) ChangeBaudRate(kTransferRate);
 
@@ -148,7 +158,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
         // Each block goes to its own place in the file. Blocks beyond the
         // last and blocks whose length field exceeds their frame are left
         // out; a last block longer than what is left of the announced size
-        // is cut to it.
+        // is cut to it, a shorter one ends the file where it ends.
         while (whole < blocks && ReadLog(0) && GetLogMessageId() == logid::FileTransfer) {
             lastBlockAt = Clock().GetTickCount();
             const size_t bodyLength = LogBodyLength();
@@ -183,7 +193,12 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
                 showError(text);
                 return false;
             }
-            if (length == expected && number >= whole && number - whole < kWindow) ahead[number % kWindow] = true;
+            // The last block completes the file whatever its length: a
+            // receiver may send fewer bytes than its header counted. Any
+            // other block counts only when whole; a short one leaves a hole,
+            // and the download then ends in the time-out.
+            const bool counts = length == expected || number == blocks - 1;
+            if (counts && number >= whole && number - whole < kWindow) ahead[number % kWindow] = true;
             while (whole < blocks && ahead[whole % kWindow]) {
                 ahead[whole % kWindow] = false;
                 ++whole;
@@ -206,7 +221,7 @@ bool MAReceiver::DownloadDebugFile(const char* path, IProgressSink* progress) {
 
     // A close that fails may have lost the last data.
     const bool closed = std::fclose(file) == 0;
-    if (!closed || (viaTemporary && !ReplaceFile(m_downloadTempPath, path))) {
+    if (!closed || (viaTemporary && !ReplaceFile(m_downloadTempPath, target))) {
         const int error = errno;
         dropTemporary();
         if (raiseRate) ChangeBaudRate(previousRate);

@@ -6,11 +6,31 @@
 
 namespace qvr {
 
+namespace {
+
+// A full receive buffer takes no new bytes, so a read returns at once: on a
+// port that streams text (NMEA at 115200, say) the wait for the sync bytes
+// would spin without ever pausing. What cannot begin a frame is dropped
+// instead: everything before the first sync bytes or, with none, all but the
+// last two bytes (which may be the start of sync bytes cut by the buffer's
+// end). A frame at the very front is left for the reader.
+void DropUnframedBytes(CComPort& port) {
+    const int buffered = port.BufferedCount();
+    if (buffered < CComPort::kReceiveBufferSize) return;
+    const int syncAt = port.Find(0, kLogSync, 3);
+    const int drop = syncAt >= 0 ? syncAt : buffered - 2;
+    uint8_t none[1];
+    if (drop > 0) port.Read(none, 0, drop, true);
+}
+
+} // namespace
+
 bool MAReceiver::ReadLog(uint32_t timeoutMs) {
     const uint32_t start = Clock().GetTickCount();
     int syncAt = -1;
     // Wait for the sync bytes; each UpdateReadBuffer takes up to 300 ms.
     do {
+        DropUnframedBytes(m_port);
         m_port.UpdateReadBuffer();
         syncAt = m_port.Find(0, kLogSync, 3);
     } while (syncAt < 0 && !LinkLost() && Clock().GetTickCount() - start < timeoutMs);
@@ -18,7 +38,9 @@ bool MAReceiver::ReadLog(uint32_t timeoutMs) {
     // Give the rest of the frame a moment to arrive.
     if (syncAt >= 0 && timeoutMs != 0) {
         Pause(200);
+        DropUnframedBytes(m_port);
         m_port.UpdateReadBuffer();
+        syncAt = m_port.Find(0, kLogSync, 3);
     }
     if (syncAt < 0) return false;
 

@@ -38,27 +38,37 @@ size_t RateFile::Load(Entry (&entries)[kMaxPorts]) const {
     if (!m_path[0] || GetPathKind(m_path) != PathKind::RegularFile) return 0;
     std::FILE* file = std::fopen(m_path, "rb");
     if (!file) return 0;
+    // Read by lines, at most kMaxFileSize bytes in all however long the
+    // file (or its first line) is. A NUL is a byte like any other here; it
+    // only makes its line a bad one.
     size_t count = 0;
     long read = 0;
     char line[kNameSize + 32];
-    while (count < kMaxPorts && std::fgets(line, sizeof line, file)) {
-        read += static_cast<long>(std::strlen(line));
-        if (read > kMaxFileSize) break;
-        // "RATE NAME\n"; anything else is skipped.
-        char* end = nullptr;
-        const long rate = std::strtol(line, &end, 10);
-        const size_t length = std::strlen(line);
-        if (length == 0 || line[length - 1] != '\n') {
-            // A line too long for the buffer: skip the rest of it.
-            int c;
-            while ((c = std::fgetc(file)) != EOF && c != '\n') ++read;
-            continue;
+    size_t length = 0;
+    bool bad = false;
+    char chunk[512];
+    size_t got = 0;
+    while (count < kMaxPorts && read < kMaxFileSize &&
+           (got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        for (size_t i = 0; i < got && count < kMaxPorts && read < kMaxFileSize; ++i, ++read) {
+            const char c = chunk[i];
+            if (c != '\n') {
+                if (c == '\0' || length + 1 >= sizeof line) bad = true;
+                else line[length++] = c;
+                continue;
+            }
+            line[length] = '\0';
+            // "RATE NAME"; anything else is skipped.
+            char* end = nullptr;
+            const long rate = std::strtol(line, &end, 10);
+            if (!bad && end != line && *end == ' ' && rate > 0 && rate <= 10000000 && NameStorable(end + 1)) {
+                entries[count].rate = static_cast<int>(rate);
+                std::snprintf(entries[count].name, kNameSize, "%s", end + 1);
+                ++count;
+            }
+            length = 0;
+            bad = false;
         }
-        line[length - 1] = '\0';
-        if (end == line || *end != ' ' || rate <= 0 || rate > 10000000 || !NameStorable(end + 1)) continue;
-        entries[count].rate = static_cast<int>(rate);
-        std::snprintf(entries[count].name, kNameSize, "%s", end + 1);
-        ++count;
     }
     std::fclose(file);
     return count;
@@ -74,7 +84,6 @@ int RateFile::Recall(const char* portName) {
 
 void RateFile::Remember(const char* portName, int rate) {
     if (!m_enabled || !m_path[0] || !NameStorable(portName) || rate <= 0) return;
-    const size_t count = Load(m_entries);
     // Written beside the file, then renamed over it.
     char folder[kPathSize];
     std::snprintf(folder, sizeof folder, "%s", m_path);
@@ -83,6 +92,14 @@ void RateFile::Remember(const char* portName, int rate) {
         *slash = '\0';
         if (!CreateFolders(folder)) return;
     }
+    // Read, changed and written back under a lock that every program of
+    // ours takes for the same file: two connects ending together would each
+    // write back what they read and one of the two entries would be lost.
+    // Without the lock (a file system that has none) it goes on unlocked.
+    char lockPath[kPathSize + 8];
+    std::snprintf(lockPath, sizeof lockPath, "%s.lock", m_path);
+    const FileLock lock = LockFileExclusive(lockPath);
+    const size_t count = Load(m_entries);
     char temporary[kPathSize + 32];
     std::snprintf(temporary, sizeof temporary, "%s.%d.tmp", m_path, CurrentProcessId());
     std::FILE* file = std::fopen(temporary, "wb");
@@ -95,6 +112,7 @@ void RateFile::Remember(const char* portName, int rate) {
     }
     ok = std::fclose(file) == 0 && ok;
     if (!ok || !ReplaceFile(temporary, m_path)) std::remove(temporary);
+    UnlockFile(lock);
 }
 
 } // namespace qvr

@@ -21,6 +21,7 @@ std::FILE* OpenUpgradeFile(const char* path, UpgradeFileKind kind, uint64_t* siz
     case FileOpenProblem::Folder: return fail(UpgradeFileProblem::Folder, file);
     case FileOpenProblem::NotAFile: return fail(UpgradeFileProblem::NotAFile, file);
     case FileOpenProblem::Unreadable: return fail(UpgradeFileProblem::Unreadable, file);
+    case FileOpenProblem::NameTooLong: return fail(UpgradeFileProblem::NameTooLong, file);
     }
     if (!file) return fail(UpgradeFileProblem::Unreadable, file);
     if (bytes == 0) return fail(UpgradeFileProblem::Empty, file);
@@ -48,6 +49,8 @@ const char* UpgradeFileProblemText(UpgradeFileProblem problem, UpgradeFileKind k
                "again.";
     case UpgradeFileProblem::Unreadable:
         return "The specified upgrade file cannot be read (permission denied?). Please reselect and try again.";
+    case UpgradeFileProblem::NameTooLong:
+        return "The specified upgrade file's name is too long for this system. Please reselect and try again.";
     case UpgradeFileProblem::Empty: return "The specified upgrade file is empty. Please reselect and try again.";
     case UpgradeFileProblem::TooLarge:
         return applet ? "The specified upgrade file is larger than 4 MB, too large for a GSM applet. Please "

@@ -14,7 +14,7 @@ inline constexpr uint64_t kMaxUhfUpgradeFileBytes = 1024 * 1024;
 inline constexpr uint64_t kMaxAppletFileBytes = 4 * 1024 * 1024;
 
 enum class UpgradeFileKind { UhfFirmware, GsmApplet };
-enum class UpgradeFileProblem { None, Missing, Folder, NotAFile, Unreadable, Empty, TooLarge };
+enum class UpgradeFileProblem { None, Missing, Folder, NotAFile, Unreadable, Empty, TooLarge, NameTooLong };
 
 // Opens the upgrade file for binary reading (never blocking on a pipe or a
 // device). Null, with *problem, when it cannot be used; else the open file

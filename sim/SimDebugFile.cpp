@@ -179,6 +179,14 @@ std::vector<SimDebugFile::Step> SimDebugFile::PlanStream() const {
                 it->body = BlockBody(it->number, kBlockSize, data.data(), data.size());
             }
             break;
+        case DebugStreamFault::ShortLastBlock:
+            if (auto it = find(blocks - 1); it != plan.end()) {
+                const size_t length = it->body.size() - 8;
+                const size_t keep = f.block < length ? length - f.block : 1;
+                std::vector<uint8_t> data(it->body.begin() + 8, it->body.begin() + 8 + static_cast<long>(keep));
+                it->body = BlockBody(it->number, static_cast<uint32_t>(keep), data.data(), data.size());
+            }
+            break;
         case DebugStreamFault::LengthBeyondBody:
             if (auto it = find(f.block); it != plan.end()) WriteLe32(it->body.data() + 4, 4000);
             break;

@@ -18,6 +18,8 @@ enum class DebugStreamFault {
     ExtraBlock,        // a full block numbered N follows the last one (N blocks)
     OverlongLastBlock, // the last block says 1024 bytes (and carries them) past the file's end
     LengthBeyondBody,  // the given block's length field says 4000, more than its frame holds
+    ShortLastBlock,    // the last block carries `block` bytes fewer than the header's size leaves for it
+                       // (at least one byte stays): the header counts bytes the stream never sends
 };
 
 // The receiver's debug log file "debuglog.bin": recording on and off, the

@@ -135,6 +135,41 @@ void SimReceiver::Send(const std::vector<uint8_t>& bytes, SimTime earliest) {
     m_txFree = t;
 }
 
+void SimReceiver::StreamNmea(uint32_t periodMs) {
+    m_nmeaPeriod = Ms(periodMs == 0 ? 1 : periodMs);
+    const uint64_t generation = ++m_nmeaGeneration;
+    Schedule(m_lastTime, [this, generation](SimTime now) { NmeaTick(generation, now); });
+}
+
+void SimReceiver::NmeaTick(uint64_t generation, SimTime now) {
+    if (generation != m_nmeaGeneration || m_nmeaPeriod == 0) return;
+    // A line slower than the sentences skips epochs instead of queueing
+    // them without end.
+    if (m_txFree <= now + m_nmeaPeriod) {
+        const uint32_t epoch = m_nmeaEpoch++;
+        const unsigned seconds = epoch / 10 % 60, tenths = epoch % 10;
+        char body[6][100];
+        std::snprintf(body[0], sizeof body[0], "GPGGA,1234%02u.%u0,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,",
+                      seconds, tenths);
+        std::snprintf(body[1], sizeof body[1], "GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1");
+        std::snprintf(body[2], sizeof body[2], "GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00");
+        std::snprintf(body[3], sizeof body[3], "GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00");
+        std::snprintf(body[4], sizeof body[4], "GPGSV,3,3,11,22,42,067,42,24,14,311,43,27,05,244,00,,,,");
+        std::snprintf(body[5], sizeof body[5], "GPRMC,1234%02u.%u0,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W",
+                      seconds, tenths);
+        std::vector<uint8_t> burst;
+        for (const char* sentence : body) {
+            uint8_t sum = 0;
+            for (const char* c = sentence; *c; ++c) sum ^= static_cast<uint8_t>(*c);
+            char line[120];
+            const int n = std::snprintf(line, sizeof line, "$%s*%02X\r\n", sentence, sum);
+            burst.insert(burst.end(), line, line + n);
+        }
+        Send(burst, now);
+    }
+    Schedule(now + m_nmeaPeriod, [this, generation](SimTime at) { NmeaTick(generation, at); });
+}
+
 SimReceiver::Tokens SimReceiver::Tokenize(const std::string& line) {
     // Blank-separated words; a double-quoted text is one word without its quotes.
     Tokens tokens;
@@ -303,6 +338,8 @@ void SimReceiver::InstallBasicCommands() {
     });
     OnCommand("unlogall", [this](const Tokens&, Reply&) {
         for (auto& stop : m_unlogAll) stop();
+        m_nmeaPeriod = 0;
+        ++m_nmeaGeneration;
         return true;
     });
     OnCommand("unlog", [this](const Tokens& t, Reply&) {

@@ -97,6 +97,12 @@ public:
     bool ExtControl() const { return m_extControl; }
 
     void InjectFault(FrameFault fault, int count = 1, uint32_t pauseMs = 2000);
+    // Mode "NMEA streaming": the host port sends a burst of NMEA sentences
+    // (GGA, GSA, three GSV, RMC: about 450 bytes) every periodMs, as a
+    // receiver set up for a data logger does, until "unlogall" stops it.
+    // Replies queue behind the sentences on the line.
+    void StreamNmea(uint32_t periodMs = 100);
+    bool StreamingNmea() const { return m_nmeaPeriod != 0; }
     void SetTranscript(Transcript* transcript) { m_transcript = transcript; }
     // Adds an entry for traffic the receiver sees elsewhere (the AUX line).
     void Record(SimTime at, Transcript::Kind kind, int baud, const std::vector<uint8_t>& bytes) {
@@ -180,6 +186,10 @@ private:
     std::deque<FaultPlan> m_faults;
     Transcript* m_transcript = nullptr;
     uint16_t m_sequence = 0;
+    void NmeaTick(uint64_t generation, SimTime now);
+    SimTime m_nmeaPeriod = 0;
+    uint64_t m_nmeaGeneration = 0;
+    uint32_t m_nmeaEpoch = 0;
 };
 
 } // namespace qvr::sim

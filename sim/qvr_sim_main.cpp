@@ -26,11 +26,12 @@ void OnSignal(int) { g_stop = true; }
 
 int Usage(FILE* out, int status) {
     std::fprintf(out,
-                 "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH]\n"
+                 "usage: qvr-sim [--preset NAME] [--baud RATE] [--receiver-port COM1|COM2|COM3] [--link PATH] [--nmea]\n"
                  "               [--debug-file-size BYTES] [--vanish-after MS [--vanish-on TEXT]]\n"
                  "       qvr-sim --list-presets | --version\n"
                  "Serves a simulated receiver on a pseudo-terminal until interrupted; its path is\n"
                  "printed on the first line. --link also makes a symbolic link to it.\n"
+                 "--nmea: the receiver port streams NMEA sentences ten times a second until \"unlogall\".\n"
                  "--debug-file-size: the receiver's debug file, lines of text (default %zu; 0: empty).\n"
                  "--vanish-after: the receiver vanishes (the pty is closed, as a pulled cable) MS ms after\n"
                  "the host first sent something, or after its bytes contained TEXT (--vanish-on).\n",
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     int baud = 9600;
     long long vanishAfterMs = -1;
     std::string vanishOn;
+    bool nmea = false;
     size_t debugFileSize = qvr::sim::kPresetDebugFileSize;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -53,6 +55,7 @@ int main(int argc, char** argv) {
         else if (arg == "--baud" && hasValue) baud = std::atoi(argv[++i]);
         else if (arg == "--receiver-port" && hasValue) port = argv[++i];
         else if (arg == "--link" && hasValue) link = argv[++i];
+        else if (arg == "--nmea") nmea = true;
         else if (arg == "--vanish-on" && hasValue) vanishOn = argv[++i];
         else if (arg == "--vanish-after" && hasValue) {
             const char* text = argv[++i];
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qvr-sim: unknown preset %s (see --list-presets)\n", preset.c_str());
         return 2;
     }
+    if (nmea) unit->receiver.StreamNmea();
     qvr::sim::PtyRunner runner(unit->receiver);
     if (!runner.Open()) {
         std::fprintf(stderr, "qvr-sim: %s\n", runner.Error().c_str());

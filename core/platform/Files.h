@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/FileBeside.h"
+
 namespace qvr {
 
 // What a path names: nothing, a regular file, or something else (a folder,
@@ -24,6 +26,14 @@ bool UserConfigFolder(char* out, size_t size);
 // Creates the folder and the folders above it that are missing; true when it
 // exists afterwards.
 bool CreateFolders(const char* path);
+
+// An advisory lock on a file (created if missing) that every process of
+// ours takes before a read-modify-write of the data it guards; it waits
+// while another holds it. kNoFileLock when it cannot be taken.
+using FileLock = intptr_t;
+inline constexpr FileLock kNoFileLock = -1;
+FileLock LockFileExclusive(const char* path);
+void UnlockFile(FileLock lock);
 
 // The id of this process (to name files no other process writes).
 int CurrentProcessId();

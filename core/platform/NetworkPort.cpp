@@ -180,6 +180,7 @@ public:
         return m_current->Write(src, count, written);
     }
     bool HasGone() override { return m_current->HasGone(); }
+    bool CanChangeRate() const override { return m_current->CanChangeRate(); }
     int LastError() const override { return m_current->LastError(); }
 
 private:

@@ -209,6 +209,8 @@ public:
         return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL | POLLRDHUP)) != 0;
     }
 
+    bool CanChangeRate() const override { return kind_ != NetworkPortKind::RawTcp; }
+
     int LastError() const override { return lastError_; }
 
 private:
@@ -310,10 +312,19 @@ private:
             return true;
         Compact();
         uint8_t in[sizeof buffer_ / 2];
+        // Nobody takes data while the server is being negotiated with (the
+        // COM-PORT-OPTION, a rate change): a server that floods the line
+        // meanwhile would fill the buffer, and with no room to read into,
+        // poll would report the same bytes ready for ever and the wait
+        // would spin without ever seeing the server's answer behind them.
+        // The oldest data give way, as in a serial driver whose buffer
+        // overflows; the Telnet commands among the new bytes are still read.
+        if (tail_ == sizeof buffer_) {
+            head_ = sizeof in;
+            Compact();
+        }
         const size_t room = sizeof buffer_ - tail_;
         const size_t want = room < sizeof in ? room : sizeof in;
-        if (want == 0)
-            return true;  // the reader is behind: it empties the buffer first
         const ssize_t n = ::recv(fd_, in, want, 0);
         if (n == 0) {
             eof_ = true;

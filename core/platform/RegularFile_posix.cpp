@@ -28,6 +28,7 @@ std::FILE* OpenRegularFileForReading(const char* path, uint64_t* size, FileOpenP
     if (::stat(path, &info) != 0) {
         const int code = errno;
         if (code == ENOENT || code == ENOTDIR) return fail(FileOpenProblem::Missing, code);
+        if (code == ENAMETOOLONG) return fail(FileOpenProblem::NameTooLong, code);
         return fail(FileOpenProblem::Unreadable, code);
     }
     if (S_ISDIR(info.st_mode)) return fail(FileOpenProblem::Folder, EISDIR);
@@ -67,6 +68,24 @@ std::FILE* OpenRegularFileForReading(const char* path, uint64_t* size, FileOpenP
         return fail(FileOpenProblem::Unreadable, code);
     }
     if (size) *size = static_cast<uint64_t>(info.st_size);
+    return file;
+}
+
+std::FILE* OpenRegularFileForAppending(const char* path) {
+    if (!path || path[0] == '\0') return nullptr;
+    // O_NONBLOCK: a FIFO without a reader fails at once instead of waiting
+    // for one; O_NOFOLLOW: a link in the last component fails.
+    const int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "a");
+    if (!file) ::close(fd);
     return file;
 }
 

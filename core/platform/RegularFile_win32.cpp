@@ -27,6 +27,7 @@ std::FILE* OpenRegularFileForReading(const char* path, uint64_t* size, FileOpenP
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_INVALID_NAME)
             return fail(FileOpenProblem::Missing, static_cast<int>(code));
+        if (code == ERROR_FILENAME_EXCED_RANGE) return fail(FileOpenProblem::NameTooLong, static_cast<int>(code));
         return fail(FileOpenProblem::Unreadable, static_cast<int>(code));
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return fail(FileOpenProblem::Folder, 0);
@@ -48,6 +49,17 @@ PathKind InspectPath(const char* path) {
     }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return PathKind::Folder;
     return (data.dwFileAttributes & FILE_ATTRIBUTE_DEVICE) ? PathKind::Other : PathKind::RegularFile;
+}
+
+std::FILE* OpenRegularFileForAppending(const char* path) {
+    if (!path || path[0] == '\0') return nullptr;
+    // Device names ("\\.\COM1", "\\.\pipe\...") are not files.
+    if (path[0] == '\\' && path[1] == '\\' && (path[2] == '.' || path[2] == '?') && path[3] == '\\') return nullptr;
+    const DWORD attributes = ::GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT)))
+        return nullptr;
+    return std::fopen(path, "a");
 }
 
 } // namespace qvr

@@ -49,6 +49,11 @@ public:
     // false; its loss then shows at the next read or write.
     virtual bool HasGone() { return false; }
 
+    // False when a rate set with ApplyLineSettings cannot reach the line
+    // (a raw TCP serial server, whose port keeps the rate it was set to):
+    // the receiver must then not be asked to change its rate either.
+    virtual bool CanChangeRate() const { return true; }
+
     // The system error code of the last failure (errno, GetLastError()).
     virtual int LastError() const = 0;
 };

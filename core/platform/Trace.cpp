@@ -8,9 +8,7 @@
 #include <cstring>
 #include <mutex>
 
-#if defined(_MSC_VER)
-#include <share.h>
-#endif
+#include "platform/RegularFile.h"
 
 namespace qvr {
 
@@ -56,7 +54,19 @@ public:
             return;
         const size_t length = std::strlen(text);
         std::lock_guard<std::mutex> lock(mutex_);
-        std::fwrite(text, 1, length, stream_);
+        // Control characters (from a port name, a receiver's text) are
+        // written escaped, as the messages show them: an ESC or a BEL never
+        // reaches the terminal. Line ends stay.
+        for (size_t i = 0; i < length; ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c == '\n' || c == '\t' || (c >= 0x20 && c != 0x7F)) {
+                std::fputc(c, stream_);
+            } else if (c == '\r') {
+                std::fputs("\\r", stream_);
+            } else {
+                std::fprintf(stream_, "\\x%02X", c);
+            }
+        }
         if (length == 0 || text[length - 1] != '\n')
             std::fputc('\n', stream_);
         std::fflush(stream_);
@@ -82,17 +92,6 @@ bool ReadTraceSetting(char* target, size_t size)
 #endif
 }
 
-std::FILE* OpenTraceFile(const char* path)
-{
-#if defined(_MSC_VER)
-    return _fsopen(path, "a", _SH_DENYNO); // others may read the trace while we write
-#elif defined(__linux__)
-    return std::fopen(path, "ae"); // not inherited by child processes
-#else
-    return std::fopen(path, "a");
-#endif
-}
-
 ITrace* CreateSystemTrace()
 {
     char setting[4096];
@@ -100,7 +99,10 @@ ITrace* CreateSystemTrace()
         return &NullTrace();
     if (std::strcmp(setting, "-") == 0)
         return new StreamTrace(stderr);
-    std::FILE* file = OpenTraceFile(setting);
+    // Only a regular file is appended to, and never through a link: a FIFO
+    // would hold the program in its open, a link could aim the trace at
+    // any file the user may write.
+    std::FILE* file = OpenRegularFileForAppending(setting);
     if (file == nullptr)
         return &NullTrace();
     return new StreamTrace(file);

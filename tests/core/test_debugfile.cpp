@@ -42,6 +42,15 @@ struct TempDir {
     std::string path;
 };
 
+// The temporary download files (NAME.XXXXXX.part) in a folder.
+int PartFiles(const std::string& folder) {
+    int count = 0;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ignored))
+        count += entry.path().extension() == ".part";
+    return count;
+}
+
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -380,28 +389,35 @@ TEST(DebugFile, ProgressOfMoreThan65535BlocksIsScaledToTheSixteenBitRange) {
         }
         return true;
     });
-    // Through a symbolic link the file is written in place, so what a failed
-    // download wrote stays there to be looked at.
-    const std::string path = dir.File("huge.data");
-    std::error_code noLinks;
-    std::filesystem::create_symlink(path, dir.File("huge.bin"), noLinks);
-    if (noLinks) GTEST_SKIP() << "no symbolic links here: " << noLinks.message();
-    EXPECT_FALSE(rig.ma.DownloadDebugFile(dir.File("huge.bin").c_str(), &rig.op));
+    // What the download has written when block 7000 arrives: its
+    // temporary file, looked at before the failed download removes it.
+    struct Watch : IProgressSink {
+        explicit Watch(RecordingOperator& o, MAReceiver& r) : op(o), ma(r) {}
+        void SetRange(int lower, int upper) override { op.SetRange(lower, upper); }
+        void SetPosition(int position) override {
+            op.SetPosition(position);
+            if (position == 6553) written = ReadWholeFile(ma.DownloadTempPath());
+        }
+        RecordingOperator& op;
+        MAReceiver& ma;
+        std::vector<uint8_t> written;
+    } watch(rig.op, rig.ma);
+    const std::string path = dir.File("huge.bin");
+    EXPECT_FALSE(rig.ma.DownloadDebugFile(path.c_str(), &watch));
     EXPECT_EQ(rig.op.ranges, (std::vector<std::pair<int, int>>{{0, 65535}}));
     EXPECT_EQ(rig.op.positions, (std::vector<int>{0, 6553}));
     EXPECT_EQ(rig.op.Texts(), std::vector<std::string>{"Timeout encountered."});
     // Each block went to its own place, with a hole between.
-    EXPECT_EQ(std::filesystem::file_size(path), 7002u * 1024);
-    std::ifstream in(path, std::ios::binary);
-    const auto blockAt = [&in](uint64_t number) {
-        std::vector<uint8_t> block(1024);
-        in.seekg(static_cast<std::streamoff>(number * 1024));
-        in.read(reinterpret_cast<char*>(block.data()), 1024);
-        return block;
+    ASSERT_EQ(watch.written.size(), 7001u * 1024);
+    const auto blockAt = [&watch](uint64_t number) {
+        return std::vector<uint8_t>(watch.written.begin() + static_cast<long>(number * 1024),
+                                    watch.written.begin() + static_cast<long>(number * 1024 + 1024));
     };
     EXPECT_TRUE(blockAt(0) == data);
     EXPECT_TRUE(blockAt(1) == std::vector<uint8_t>(1024, 0));
     EXPECT_TRUE(blockAt(7000) == data);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(PartFiles(dir.path), 0);
 }
 
 TEST(DebugFile, WriteErrorStopsTheStreamAndRestoresTheLink) {
@@ -499,14 +515,14 @@ TEST(DebugFile, ThePreviousFileIsReplacedOnlyByAWholeDownload) {
         if (c.ending == Ending::LastBlockLost) rig.debugFile.InjectFault(DebugStreamFault::LastBlockLost);
         // About a third of the way through the transfer at 115200 baud.
         if (c.ending == Ending::CablePulled) rig.link.VanishAt(rig.link.Virtual().Now() + sim::Ms(5000));
-        // A folder in the temporary file's place: it cannot be written.
-        if (c.ending == Ending::WriteRefused) std::filesystem::create_directory(path + ".part");
+        // The files this process writes may not grow past 10000 bytes (as
+        // under "ulimit -f"): the write fails part way.
+        if (c.ending == Ending::WriteRefused && !test::LimitFileSize(10000)) continue;
         const sim::SimTime before = rig.link.Virtual().Now();
         EXPECT_EQ(rig.ma.DownloadDebugFile(path.c_str(), nullptr), c.ok);
+        if (c.ending == Ending::WriteRefused) test::LimitFileSize(0);
         EXPECT_TRUE(ReadWholeFile(path) == (c.ok ? content : previous)) << "byte for byte";
-        if (c.ending != Ending::WriteRefused) {
-            EXPECT_FALSE(std::filesystem::exists(path + ".part"));
-        }
+        EXPECT_EQ(PartFiles(dir.path), 0) << "no temporary file left";
         EXPECT_STREQ(rig.ma.DownloadTempPath(), "");
         if (c.ending == Ending::CablePulled) {
             EXPECT_TRUE(rig.ma.LinkLost());
@@ -514,4 +530,183 @@ TEST(DebugFile, ThePreviousFileIsReplacedOnlyByAWholeDownload) {
             EXPECT_LE(rig.link.CallsSinceVanished(), 2);
         }
     }
+}
+
+// A receiver whose last block is shorter than its file header counted (a
+// header of 2548 bytes; blocks of 1024, 1024 and 400): the file ends with
+// that block. A hole before it still fails the whole download.
+TEST(DebugFile, ShortLastBlockEndsTheFileAHoleStillFails) {
+    struct Case {
+        const char* name;
+        bool lostBlock;
+        bool ok;
+    } cases[] = {{"short last block", false, true}, {"short last block after a lost one", true, false}};
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(2548, 5);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        Rig rig;
+        ASSERT_TRUE(rig.connected);
+        rig.debugFile.SetContent(content);
+        rig.debugFile.InjectFault(DebugStreamFault::ShortLastBlock, 100);
+        if (c.lostBlock) rig.debugFile.InjectFault(DebugStreamFault::LostBlock, 1);
+        const std::string path = dir.File("short.bin");
+        const sim::SimTime before = rig.link.Virtual().Now();
+        EXPECT_EQ(rig.ma.DownloadDebugFile(path.c_str(), &rig.op), c.ok);
+        if (c.ok) {
+            EXPECT_TRUE(ReadWholeFile(path) == std::vector<uint8_t>(content.begin(), content.begin() + 2448));
+            EXPECT_TRUE(rig.op.messages.empty());
+            EXPECT_LT(rig.link.Virtual().Now() - before, sim::Ms(7000)) << "ended at the last block, not 5 s later";
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            EXPECT_EQ(rig.op.Texts(), std::vector<std::string>{"Timeout encountered."});
+        }
+        EXPECT_EQ(PartFiles(dir.path), 0);
+        rig.ExpectRate(9600, c.name);
+    }
+}
+
+// The download's temporary file is its own: a file of the operator's named
+// like one is left alone, and a second download to the same path while the
+// first runs cannot mix into it. Each download gives the whole file it got.
+TEST(DebugFile, TemporaryFileIsNewAndOwnedByOneDownload) {
+    TempDir dir;
+    const std::string path = dir.File("debug.bin");
+    const std::string users = "the operator's own notes\n";
+    std::ofstream(path + ".part", std::ios::binary) << users;
+    const std::vector<uint8_t> first = sim::SimDebugFile::Pattern(6 * 1024, 11);
+    const std::vector<uint8_t> second = sim::SimDebugFile::Pattern(5 * 1024 + 7, 12);
+    Rig a, b;
+    ASSERT_TRUE(a.connected && b.connected);
+    a.debugFile.SetContent(first);
+    b.debugFile.SetContent(second);
+    // The second download runs whole while the first is at its block 2.
+    struct During : IProgressSink {
+        void SetRange(int, int) override {}
+        void SetPosition(int position) override {
+            if (position == 2 && !ran) {
+                ran = true;
+                secondOk = other->ma.DownloadDebugFile(path.c_str(), nullptr);
+                secondGot = ReadWholeFile(path);
+            }
+        }
+        Rig* other = nullptr;
+        std::string path;
+        bool ran = false, secondOk = false;
+        std::vector<uint8_t> secondGot;
+    } during;
+    during.other = &b;
+    during.path = path;
+    EXPECT_TRUE(a.ma.DownloadDebugFile(path.c_str(), &during));
+    ASSERT_TRUE(during.ran);
+    EXPECT_TRUE(during.secondOk);
+    EXPECT_TRUE(during.secondGot == second) << "the second download's file, whole";
+    EXPECT_TRUE(ReadWholeFile(path) == first) << "the first download's file, whole, replaced it";
+    const std::vector<uint8_t> kept = ReadWholeFile(path + ".part");
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), users);
+    EXPECT_EQ(PartFiles(dir.path), 1) << "only the operator's";
+}
+
+// A symbolic link as the target: the file it points to is replaced (and
+// kept whole by a failed download), the link stays a link; a replaced
+// file keeps its permissions.
+TEST(DebugFile, LinkTargetReplacedLinkAndPermissionsKept) {
+    struct Case {
+        const char* name;
+        bool viaLink, lastBlockLost;
+        int mode;
+    } cases[] = {
+        {"through a link, whole", true, false, 0640},
+        {"through a link, last block lost", true, true, 0640},
+        {"a private file", false, false, 0600},
+    };
+    const std::vector<uint8_t> previous = sim::SimDebugFile::Pattern(3000, 21);
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(4 * 1024 + 10, 22);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        std::filesystem::create_directory(dir.File("store"));
+        const std::string target = dir.File("store/debug.data");
+        std::ofstream(target, std::ios::binary).write(reinterpret_cast<const char*>(previous.data()),
+                                                      static_cast<std::streamsize>(previous.size()));
+        std::filesystem::permissions(target, static_cast<std::filesystem::perms>(c.mode));
+        std::string path = target;
+        if (c.viaLink) {
+            path = dir.File("debug.bin");
+            std::error_code noLinks;
+            std::filesystem::create_symlink("store/debug.data", path, noLinks);
+            if (noLinks) GTEST_SKIP() << "no symbolic links here: " << noLinks.message();
+        }
+        Rig rig;
+        ASSERT_TRUE(rig.connected);
+        rig.debugFile.SetContent(content);
+        if (c.lastBlockLost) rig.debugFile.InjectFault(DebugStreamFault::LastBlockLost);
+        EXPECT_EQ(rig.ma.DownloadDebugFile(path.c_str(), nullptr), !c.lastBlockLost);
+        EXPECT_TRUE(ReadWholeFile(target) == (c.lastBlockLost ? previous : content)) << "byte for byte";
+        if (c.viaLink) { EXPECT_TRUE(std::filesystem::is_symlink(path)) << "the link stays"; }
+        if (test::FileMode(target) >= 0) { EXPECT_EQ(test::FileMode(target), c.mode); }
+        EXPECT_EQ(PartFiles(dir.path) + PartFiles(dir.File("store")), 0);
+    }
+}
+
+namespace {
+
+// The port of a raw TCP serial server: a rate set on it never reaches the
+// line, which stays at the rate of the first setting.
+class FixedRateDevice : public ISerialDevice {
+public:
+    explicit FixedRateDevice(ISerialDevice& device) : m_device(device) {}
+    bool Open(const char* name) override { return m_device.Open(name); }
+    bool IsOpen() const override { return m_device.IsOpen(); }
+    void Close() override { m_device.Close(); }
+    bool FetchLineSettings() override { return m_device.FetchLineSettings(); }
+    bool ApplyLineSettings(int baudRate) override {
+        if (m_rate == 0) m_rate = baudRate;
+        return m_device.ApplyLineSettings(m_rate);
+    }
+    bool Read(uint8_t* dest, size_t count, uint32_t timeoutMs, size_t* received) override {
+        return m_device.Read(dest, count, timeoutMs, received);
+    }
+    bool Write(const uint8_t* src, size_t count, size_t* written) override {
+        return m_device.Write(src, count, written);
+    }
+    bool HasGone() override { return m_device.HasGone(); }
+    bool CanChangeRate() const override { return false; }
+    int LastError() const override { return m_device.LastError(); }
+
+private:
+    ISerialDevice& m_device;
+    int m_rate = 0;
+};
+
+} // namespace
+
+// Over a raw TCP serial server the receiver is never asked to change its
+// rate (it could not be reached at the new one): the file comes at the rate
+// of the link, and the operator is told why it is slower, once.
+TEST(DebugFile, PortThatCannotChangeRateDownloadsAtTheCurrentRate) {
+    sim::SimReceiver receiver;
+    sim::SimDebugFile debugFile(receiver);
+    sim::VirtualLink link(receiver);
+    FixedRateDevice device(link.Device());
+    RecordingTrace trace;
+    RecordingOperator op;
+    MAReceiver ma(Variant::Desktop, PlatformServices{&link.Clock(), &device, &trace, nullptr, &op, &op});
+    ASSERT_TRUE(ma.Connect("COM1"));
+    const std::vector<uint8_t> content = sim::SimDebugFile::Pattern(3000, 4);
+    debugFile.SetContent(content);
+    TempDir dir;
+    const std::string path = dir.File("tcp.bin");
+    link.Record().Clear();
+    op.statusTexts.clear();
+    EXPECT_TRUE(ma.DownloadDebugFile(path.c_str(), nullptr));
+    EXPECT_TRUE(ReadWholeFile(path) == content);
+    for (const auto& e : link.Record().Entries())
+        if (e.kind == sim::Transcript::Kind::HostSent) {
+            EXPECT_NE(std::string(e.bytes.begin(), e.bytes.end()).rfind("com ", 0), 0u) << "no rate change sent";
+        }
+    EXPECT_EQ(debugFile.BlockRates(), std::vector<int>(3, 9600));
+    EXPECT_EQ(receiver.Baud(), 9600);
+    EXPECT_EQ(op.statusTexts.size(), 1u);
+    EXPECT_NE(op.statusTexts.at(0).find("cannot change its rate"), std::string::npos);
 }

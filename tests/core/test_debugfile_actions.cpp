@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <filesystem>
 #include <fstream>
@@ -142,5 +145,48 @@ TEST(DeleteDebugFileAsked, QuestionCommandAndOutcome) {
         EXPECT_EQ(b.Lines(b.mark),
                   sent ? std::vector<std::string>{"dbglogfile delete\r\n"} : std::vector<std::string>{});
         EXPECT_EQ(b.unit->debugFile.FilePresent(), !sent);
+    }
+}
+
+// The save-path check looks and changes nothing: no file made, no link
+// removed, no file touched, whatever the operator answers next. A file in a
+// folder that takes no new file is refused before the question: the
+// download could never put its file there.
+TEST(DebugSavePathUsable, ChecksWithoutChangingAnythingOnDisk) {
+    TempDir dir;
+    ASSERT_FALSE(dir.path.empty());
+    std::ofstream(dir.path + "/old.bin") << "kept";
+    std::error_code noLinks;
+    std::filesystem::create_symlink("gone/target.bin", dir.path + "/dangling.bin", noLinks);
+    std::filesystem::create_directory(dir.path + "/gone");
+    std::filesystem::create_symlink("old.bin", dir.path + "/link.bin", noLinks);
+    const auto listing = [&dir] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path))
+            names.push_back(e.path().string() + (e.is_symlink() ? " link" : "") + " " +
+                            std::to_string(e.is_regular_file() ? e.file_size() : 0));
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    const std::vector<std::string> before = listing();
+    for (const char* name : {"new.bin", "old.bin", "dangling.bin", "link.bin"}) {
+        if (noLinks && std::string(name).find("link") != std::string::npos) continue;
+        char reason[128];
+        EXPECT_TRUE(DebugSavePathUsable((dir.path + "/" + name).c_str(), reason, sizeof reason)) << name << reason;
+        EXPECT_EQ(listing(), before) << name;
+    }
+    // A writable file in a folder that takes no new file, even for root.
+    const struct {
+        std::string path;
+        const char* says;
+    } refused[] = {
+        {"/proc/self/comm", "its folder cannot be written to"},
+        {dir.path + "/" + std::string(5000, 'n'), "the name is too long"},
+    };
+    for (const auto& r : refused) {
+        char reason[128];
+        if (access(r.path.substr(0, r.path.rfind('/')).c_str(), F_OK) != 0) continue;  // no /proc here
+        EXPECT_FALSE(DebugSavePathUsable(r.path.c_str(), reason, sizeof reason)) << r.path;
+        EXPECT_NE(std::string(reason).find(r.says), std::string::npos) << reason;
     }
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <string>
 #include <thread>
 #include <vector>
@@ -143,4 +144,40 @@ TEST(NetworkSerialDevice, OpenFailsWithTheReason) {
         EXPECT_FALSE(device->Open(name.c_str())) << c.what;
         EXPECT_EQ(device->LastError(), c.error) << c.what;
     }
+}
+
+// A server that floods the line while the device waits for its answer (the
+// COM-PORT-OPTION agreement, a rate's confirmation): the answer behind the
+// data is found, and the wait sleeps instead of spinning on data it never
+// read.
+TEST(NetworkSerialDevice, FloodWhileNegotiatingIsReadNotSpunOn) {
+    const auto threadCpuSeconds = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+    };
+    const Bytes flood(64 * 1024, 0x55);
+    LoopbackServer server;
+    server.Serve([&](int fd) {
+        ReadUntil(fd, {kIac, kWill, kComPortOption});
+        Send(fd, flood);
+        ::usleep(1000000);
+        Send(fd, {kIac, kDo, kComPortOption});
+        ReadUntil(fd, {kIac, kSb, kComPortOption, kSetBaudRate, 0x00, 0x01, 0xC2, 0x00, kIac, kSe});
+        Send(fd, flood);
+        ::usleep(1000000);
+        Send(fd, {kIac, kSb, kComPortOption, 101, 0x00, 0x01, 0xC2, 0x00, kIac, kSe});
+        ReadUntil(fd, {0x7E});
+    });
+    auto device = CreateSystemSerialDevice();
+    double cpu = threadCpuSeconds();
+    EXPECT_TRUE(device->Open(server.Name("rfc2217").c_str())) << device->LastError();
+    EXPECT_LT(threadCpuSeconds() - cpu, 0.3) << "the open spun while the server flooded";
+    cpu = threadCpuSeconds();
+    EXPECT_TRUE(device->ApplyLineSettings(115200)) << device->LastError();
+    EXPECT_LT(threadCpuSeconds() - cpu, 0.3) << "the rate change spun while the server flooded";
+    size_t n = 0;
+    const uint8_t end = 0x7E;
+    device->Write(&end, 1, &n);
+    server.Join();
 }

@@ -535,6 +535,7 @@ std::string TraceOutputOfChild(const char* setting, const std::string& stderrPat
 {
     const pid_t child = ::fork();
     if (child == 0) {
+        ::alarm(10);  // a child held in an open ends as a failure, not a hung test
         const int err = ::open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(err, STDERR_FILENO);
         if (setting != nullptr)
@@ -544,6 +545,7 @@ std::string TraceOutputOfChild(const char* setting, const std::string& stderrPat
         ITrace& trace = SystemTrace();
         trace.Write("one");
         trace.Write("two\n");
+        trace.Write("port /dev/x\x1b[31m\x07\r\n");
         std::thread a([&] { for (int i = 0; i < 200; ++i) TraceF(&trace, "%s", std::string(300, 'a').c_str()); });
         std::thread b([&] { for (int i = 0; i < 200; ++i) TraceF(&trace, "%s", std::string(300, 'b').c_str()); });
         a.join();
@@ -584,11 +586,12 @@ TEST(Trace, SystemTraceFollowsQvrTrace)
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);)
             lines.push_back(line);
-        ASSERT_EQ(lines.size(), 402u);
+        ASSERT_EQ(lines.size(), 403u);
         EXPECT_EQ(lines[0], "one");
         EXPECT_EQ(lines[1], "two");
+        EXPECT_EQ(lines[2], "port /dev/x\\x1B[31m\\x07\\r") << "control characters escaped";
         size_t a = 0, b = 0;
-        for (size_t i = 2; i < lines.size(); ++i) {
+        for (size_t i = 3; i < lines.size(); ++i) {
             a += lines[i] == std::string(300, 'a');
             b += lines[i] == std::string(300, 'b');
         }
@@ -597,6 +600,19 @@ TEST(Trace, SystemTraceFollowsQvrTrace)
         EXPECT_EQ(text.back(), '\n');
     }
     EXPECT_EQ(file.str().rfind("earlier\none\ntwo\n", 0), 0u) << "the file is appended to";
+
+    // A pipe is not waited on (its open would hold the program for ever),
+    // a symbolic link is not followed: neither is written to.
+    const std::string fifo = dir.Path() + "/fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(TraceOutputOfChild(fifo.c_str(), stderrPath), "");
+    const std::string link = dir.Path() + "/link.log";
+    ASSERT_EQ(::symlink(tracePath.c_str(), link.c_str()), 0);
+    const std::string before = file.str();
+    EXPECT_EQ(TraceOutputOfChild(link.c_str(), stderrPath), "");
+    std::ostringstream after;
+    after << std::ifstream(tracePath).rdbuf();
+    EXPECT_EQ(after.str(), before) << "written through the link";
 }
 
 TEST(Clock, TickCountFollowsSleep)

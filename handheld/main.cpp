@@ -7,6 +7,7 @@
 
 #include "gui/AppIcon.h"
 #include "gui/ProgramState.h"
+#include "gui/ScriptedRun.h"
 #include "gui/Startup.h"
 #include "handheld/App.h"
 #include "handheld/ProcessList.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         // The whole screen, also where no window manager maximises it.
         if (const QScreen* screen = app.Sheet()->screen()) app.Sheet()->setGeometry(screen->availableGeometry());
         app.Sheet()->showMaximized();
+        StartScriptedRun(app.Sheet(), program);
         result = application.exec();
         // Before the pages go: a job's end still reaches them.
         result = FinishProgram(runtime.Worker(), result);

@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 start=$SECONDS
 
-scripts/deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 googletest qt6-base-dev-tools xvfb
+scripts/deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 fonts-wine googletest qt6-base-dev-tools xvfb
 
 artifacts=$PWD/build/ci-artifacts/windows-gui
 rm -rf "$artifacts"

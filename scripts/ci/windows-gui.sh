@@ -70,9 +70,10 @@ prefixes+=("$work/tests")
   "$wineserver" -k >/dev/null 2>&1 || true
 )
 grep -E '^(Total Test time|[0-9]+% tests passed)' "$work/ctest.log"
-read -r passed failed skipped < <(grep -o 'Totals: [0-9]* passed, [0-9]* failed, [0-9]* skipped' "$work/ctest.log" |
-  awk '{p += $2; f += $4; s += $6} END {print p + 0, f + 0, s + 0}')
-suites=$(grep -c 'Totals: ' "$work/ctest.log" || true)
+# With -V each line of a test's output starts with its number.
+read -r passed failed skipped < <(grep -o '^[0-9]*: Totals: [0-9]* passed, [0-9]* failed, [0-9]* skipped' "$work/ctest.log" |
+  awk '{p += $3; f += $5; s += $7} END {print p + 0, f + 0, s + 0}')
+suites=$(grep -c '^[0-9]*: Totals: ' "$work/ctest.log" || true)
 [ "$failed" = 0 ] || { echo "$failed Qt Test functions failed" >&2; exit 1; }
 
 # One program's zip in a fresh prefix on its own X server, against its own
@@ -87,8 +88,9 @@ run_program() (
   trap cleanup_program EXIT
   mkdir -p "$dir/program"
   (cd "$dir/program" && cmake -E tar xf "$zip")
-  local folder
-  folder=$(ls -d "$dir"/program/*/)
+  local program
+  program=$(find "$dir/program" -name "$exe")
+  [ -n "$program" ] || { echo "$name: no $exe in $zip" >&2; return 1; }
 
   # A virtual desktop of the size given, as on the target machine.
   exec 3>"$dir/display"
@@ -116,7 +118,7 @@ run_program() (
 
   local seconds=$SECONDS status=0
   QVR_SCRIPTED_CONNECT="COM5;Z:$artifacts/$name.png" QVR_SCRIPTED_TIMEOUT=240 \
-    timeout 300 "$wine" "$folder$exe" >"$dir/out" 2>"$dir/err" || status=$?
+    timeout 300 "$wine" "$program" >"$dir/out" 2>"$dir/err" || status=$?
   local said
   said=$(tr -d '\r' <"$dir/out")
   echo "$name ($size, $((SECONDS - seconds)) s): ${said:-nothing said}"

@@ -192,6 +192,7 @@ bool UhfUpgradeScenario() {
     const double lineSeconds = static_cast<double>(kMessages) * (UhfUpgradeEngine::kProgramMessageSize + 1) * 10.0 /
                                UhfUpgradeEngine::kFlashBaud;
     Figure("uhf_program_line_ratio", static_cast<double>(last - first) / 1e9 / lineSeconds, "ratio");
+    Figure("uhf_loader_pace_violations", radio.Loader().paceViolations, "count");
     Figure("uhf_upgrade_total_virtual_s", static_cast<double>(end - begin) / 1e9, "s");
     return true;
 }

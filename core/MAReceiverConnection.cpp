@@ -31,19 +31,23 @@ bool MAReceiver::GetCurrentBaudRateAndPort(const char* pcPortName) {
     // The controller's fast internal link starts the search at a higher rate.
     const int first = m_profile.IsFastInternalPort(m_pcPortName) ? m_profile.fastPortFirstRate : 0;
     // The rate the receiver on this port was last found at is tried first,
-    // then the list without it. Only a rate of the list is taken from memory.
+    // then the list without the first entry of that rate: a remembered 9600
+    // keeps the last try at 9600, the second chance for a receiver whose
+    // first version log arrived damaged. Only a rate of the list is taken
+    // from memory.
     int rates[kBaudRateCount + 1];
     int count = 0;
     const int remembered = m_rates ? m_rates->Recall(m_pcPortName) : 0;
-    bool recalled = false;
-    for (int i = 0; i < kBaudRateCount; ++i) recalled = recalled || (remembered > 0 && kBaudRates[i] == remembered);
-    if (recalled) {
+    int recalledAt = -1;
+    for (int i = 0; i < kBaudRateCount && recalledAt < 0; ++i)
+        if (remembered > 0 && kBaudRates[i] == remembered) recalledAt = i;
+    if (recalledAt >= 0) {
         rates[count++] = remembered;
         TraceF(Trace(), "Trying %d baud first: the receiver on %s was last found at that rate.", remembered,
                m_pcPortName);
     }
     for (int i = first; i < kBaudRateCount; ++i)
-        if (!recalled || kBaudRates[i] != remembered) rates[count++] = kBaudRates[i];
+        if (i != recalledAt) rates[count++] = kBaudRates[i];
 
     bool found = false;
     int rate = 0;

@@ -34,15 +34,20 @@ ConnectResult ConnectAndRefresh(MAReceiver& receiver, const char* portName, Rece
 
 ConnectResult RefreshConnected(MAReceiver& receiver, ReceiverData& record, IStatusSink* status, bool warnOutOfDate) {
     if (status) status->SetStatusText("Collecting Data...");
-    if (!receiver.UpdateAllData(record, status)) {
-        if (receiver.LinkLost())
-            receiver.Ui().ShowMessage(kLinkLost, receiver.Caption(), MessageIcon::Exclamation, MessageButtons::Ok);
+    if (!RefreshReceiverData(receiver, record, status)) {
         if (status) status->SetStatusText("Not Connected.");
         return ConnectResult::RefreshFailed;
     }
     if (status) status->SetStatusText("Connected.");
     if (warnOutOfDate) WarnIfOutOfDate(receiver, record);
     return ConnectResult::Connected;
+}
+
+bool RefreshReceiverData(MAReceiver& receiver, ReceiverData& record, IStatusSink* status) {
+    if (receiver.UpdateAllData(record, status)) return true;
+    if (receiver.LinkLost())
+        receiver.Ui().ShowMessage(kLinkLost, receiver.Caption(), MessageIcon::Exclamation, MessageButtons::Ok);
+    return false;
 }
 
 bool ConnectReceiver(MAReceiver& receiver, const char* portName) {

@@ -25,6 +25,10 @@ ConnectResult RefreshConnected(MAReceiver& receiver, ReceiverData& record, IStat
 // when there is none, the connection-failure message with the program's
 // caption. The refresh and the out-of-date warning follow separately.
 bool ConnectReceiver(MAReceiver& receiver, const char* portName);
+// The data refresh (UpdateAllData) without status texts of its own; when it
+// fails because the receiver stopped answering, the link-lost message with
+// the program's caption (the refresh tells its other failures itself).
+bool RefreshReceiverData(MAReceiver& receiver, ReceiverData& record, IStatusSink* status);
 // The Connection page's last step: the out-of-date firmware warning, when due,
 // with the program's caption.
 void WarnIfOutOfDate(MAReceiver& receiver, const ReceiverData& record);

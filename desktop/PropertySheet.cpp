@@ -107,7 +107,13 @@ void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
 }
 
 void CQVRPropertySheet::HotKey(int key) {
-    if (!m_program.connected || (m_program.worker && m_program.worker->Busy())) return;
+    if (!m_program.connected) return;
+    if (key == Qt::Key_A && m_program.record.peripheral.kind != kPeripheralGsm) return;  // nothing to open
+    if (HeldByBackground() && IsHotKey(key)) {
+        SayBackgroundRunning(kDesktopCaption);
+        return;
+    }
+    if (m_program.worker && m_program.worker->Busy()) return;
     if (m_program.lockedPage) return;
     // One service dialog at a time.
     if (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this) return;
@@ -160,6 +166,8 @@ void CQVRPropertySheet::ChangeCenterFrequency() {
 void CQVRPropertySheet::OpenDebugFile() {
     CDebugFileDialog dialog(m_program, qvr::Variant::Desktop, this);
     dialog.exec();
+    // Closed during a download, which goes on.
+    HoldPagesWhileWorkerRuns(m_tabs);
 }
 
 void CQVRPropertySheet::OpenAtTestMode() {

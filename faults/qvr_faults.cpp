@@ -371,7 +371,8 @@ std::vector<Operation> Operations() {
                                  DebugFault("short stall", sim::DebugStreamFault::Stall, 6, 3000),
                                  DebugFault("long stall", sim::DebugStreamFault::Stall, 6, 9000)})});
 
-    // UHF radio firmware upgrade: the radio's image equal to the file.
+    // UHF radio firmware upgrade: the radio's image equal to the file, the
+    // loader never driven faster than a program message every 100 ms.
     ops.push_back({"UHF upgrade", "uhf",
                    [](Rig& r) {
                        r.file.resize(kUhfImageMessages * UhfUpgradeEngine::kProgramDataSize);
@@ -386,7 +387,7 @@ std::vector<Operation> Operations() {
                        r.reason = engine.FailureReason();
                        return ok;
                    },
-                   [](Rig& r) { return r.Uhf()->Image() == r.file; },
+                   [](Rig& r) { return r.Uhf()->Image() == r.file && r.Uhf()->Loader().paceViolations == 0; },
                    // The page shows "Upgrade was not successful ..." with the reason.
                    [](Rig& r, size_t) { return !r.reason.empty(); }, sim::Ms(5000),
                    With(frames, {kVanish, VanishLater("device vanishes while programming", 2),

@@ -1,5 +1,6 @@
 #include "gui/GsmForms.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 
@@ -147,8 +148,10 @@ void GsmBearerForm::SubmitClicked() {
     const QByteArray accessPoint = FieldBytes(m_accessPoint, kBearerFieldLength);
     const QByteArray timeout = FieldBytes(m_timeout, kBearerFieldLength);
     m_submit->setEnabled(false);
-    // The job edits its own copy of the record; the page's record takes it
-    // when the module took the settings.
+    // The job edits its own copy of the record, which takes each write the
+    // module confirmed; the page's record takes it whatever the outcome, so
+    // that after a write refused half-way the page shows what the module
+    // holds (what the operator typed stays when nothing was written).
     auto record = std::make_shared<ReceiverData>(p.record);
     auto written = std::make_shared<bool>(false);
     const bool started = RunPageJob(
@@ -158,7 +161,10 @@ void GsmBearerForm::SubmitClicked() {
                                        accessPoint.constData(), timeout.constData());
         },
         [this, record, written] {
-            if (*written) m_program.record.peripheral.bearer = record->peripheral.bearer;
+            BearerRecord& held = m_program.record.peripheral.bearer;
+            const bool changed = std::memcmp(&held, &record->peripheral.bearer, sizeof held) != 0;
+            held = record->peripheral.bearer;
+            if (!*written && changed) Activate();
             m_submit->setEnabled(true);
         });
     if (!started) m_submit->setEnabled(true);

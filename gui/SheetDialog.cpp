@@ -1,16 +1,41 @@
 #include "gui/SheetDialog.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTabWidget>
 #include <QWhatsThis>
 
 #include "gui/ProgramState.h"
+#include "gui/QtOperator.h"
+#include "gui/ReceiverWorker.h"
 
 SheetDialog::SheetDialog(ProgramState& program, QWidget* parent) : QDialog(parent), m_program(program) {
     qApp->installEventFilter(this);
 }
 
 SheetDialog::~SheetDialog() { qApp->removeEventFilter(this); }
+
+void SheetDialog::HoldPagesWhileWorkerRuns(QTabWidget* tabs) {
+    ReceiverWorker* worker = m_program.worker;
+    if (m_held || !worker) return;
+    QPointer<QTabWidget> held(tabs);
+    const bool running = worker->DeferWhileBusy(this, &m_releasePending, [this, held] {
+        m_held = false;
+        if (held)
+            for (int i = 0; i < held->count(); ++i) held->widget(i)->setEnabled(true);
+    });
+    if (!running) return;
+    m_held = true;
+    // The controls a page disabled itself stay so when the page is enabled again.
+    for (int i = 0; i < tabs->count(); ++i) tabs->widget(i)->setEnabled(false);
+}
+
+void SheetDialog::SayBackgroundRunning(const char* caption) {
+    m_program.ui->ShowMessage("A download is still running; this will be possible when it has ended.", caption,
+                              qvr::MessageIcon::Information, qvr::MessageButtons::Ok);
+}
 
 bool SheetDialog::event(QEvent* event) {
     if (event->type() == QEvent::EnterWhatsThisMode) {
@@ -32,10 +57,28 @@ bool SheetDialog::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     // Shift doesn't matter.
-    if (!(key->modifiers() & Qt::ControlModifier) || !IsHotKey(key->key()) || !m_program.connected) return false;
+    if (m_forwarding || !(key->modifiers() & Qt::ControlModifier) || !IsHotKey(key->key()) || !m_program.connected)
+        return false;
     const int code = key->key();
     QMetaObject::invokeMethod(this, [this, code] { HotKey(code); }, Qt::QueuedConnection);
+    // A drop-down list would take the key as type-ahead and jump to another
+    // entry: the key is the sheet's alone.
+    if (InDropDownList(widget)) return true;
+    // Otherwise the key then takes its normal course (Ctrl+A selects the
+    // text of an edit field). Delivered here as a copy, so that the parents
+    // it travels up to when ignored don't take it for another hot key.
+    m_forwarding = true;
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
+                   key->nativeModifiers(), key->text(), key->isAutoRepeat(), key->count(), key->device());
+    QCoreApplication::sendEvent(widget, &copy);
+    m_forwarding = false;
     return true;
+}
+
+bool SheetDialog::InDropDownList(const QWidget* widget) {
+    for (const QWidget* w = widget; w; w = w->parentWidget())
+        if (const auto* list = qobject_cast<const QComboBox*>(w)) return !list->isEditable();
+    return false;
 }
 
 void SheetDialog::keyPressEvent(QKeyEvent* event) {
@@ -44,7 +87,8 @@ void SheetDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (event->key() == Qt::Key_Escape) return;  // the sheet has no Cancel button
-    if (event->modifiers() & Qt::ControlModifier) HotKey(event->key());
+    // A hot key a control let pass was posted by the filter already.
+    if ((event->modifiers() & Qt::ControlModifier) && !m_forwarding) HotKey(event->key());
     QDialog::keyPressEvent(event);
 }
 

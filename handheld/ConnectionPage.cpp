@@ -157,7 +157,8 @@ void CConnectionsPropertyPage::Connect() {
             return;
         }
         *state = kRefreshing;
-        if (!receiver->UpdateAllData(*record, status)) {
+        // A receiver that stops answering is told as on the desktop.
+        if (!RefreshReceiverData(*receiver, *record, status)) {
             *state = kRefreshFailed;
             return;
         }

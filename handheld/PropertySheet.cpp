@@ -75,9 +75,16 @@ void CQVRPropertySheet::closeEvent(QCloseEvent* event) {
 }
 
 void CQVRPropertySheet::HotKey(int key) {
-    if (key != Qt::Key_D || !m_program.connected || (m_program.worker && m_program.worker->Busy())) return;
+    if (key != Qt::Key_D || !m_program.connected) return;
+    if (HeldByBackground()) {
+        SayBackgroundRunning(qvr::kHandheldCaption);
+        return;
+    }
+    if (m_program.worker && m_program.worker->Busy()) return;
     // One dialog at a time.
     if (QApplication::activeModalWidget() && QApplication::activeModalWidget() != this) return;
     CDebugFileDialog dialog(m_program, qvr::Variant::Handheld, this);
     dialog.exec();
+    // Closed during a download, which goes on.
+    HoldPagesWhileWorkerRuns(m_tabs);
 }

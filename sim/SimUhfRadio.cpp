@@ -175,6 +175,7 @@ void SimUhfRadio::CommandLine(const std::string& line, SimTime at) {
         m_message.clear();
         m_image.clear();
         m_stats = {};
+        m_lastProgramBegan = kNever;
         return;
     }
     if (line.rfind("SL", 0) != 0) return;  // not for the radio
@@ -383,7 +384,10 @@ void SimUhfRadio::LoaderByte(uint8_t value, SimTime at) {
             }
             return;
         case 'X':
-        case 'P': m_message.push_back(value); return;
+        case 'P':
+            m_messageBegan = at;
+            m_message.push_back(value);
+            return;
         default: return;  // noise between messages
         }
     }
@@ -447,6 +451,12 @@ void SimUhfRadio::LoaderMessage(SimTime at) {
         return;
     }
     ++m_stats.programMessages;
+    if (m_lastProgramBegan != kNever) {
+        const SimTime gap = m_messageBegan - m_lastProgramBegan;
+        m_stats.shortestProgramGap = std::min(m_stats.shortestProgramGap, gap);
+        if (gap < kProgramPace) ++m_stats.paceViolations;
+    }
+    m_lastProgramBegan = m_messageBegan;
     if (!checksumGood) {
         ++m_stats.badChecksums;
         return;

@@ -94,7 +94,13 @@ public:
         int badChecksums = 0;
         int endOfProgramming = 0;
         int acks = 0;
+        // Violation "program pace": a program message that began less than
+        // kProgramPace after the previous one began. The loader was never
+        // driven faster; a loader that cannot keep up loses the firmware.
+        int paceViolations = 0;
+        SimTime shortestProgramGap = kNever;  // between two program messages' starts
     };
+    static constexpr SimTime kProgramPace = Ms(100);
 
     explicit SimUhfRadio(UhfRadioConfig config = {});
 
@@ -161,6 +167,8 @@ private:
     bool m_eraseDone = false;
     bool m_sectorFaultUsed = false;
     std::vector<uint8_t> m_message;
+    SimTime m_messageBegan = 0;
+    SimTime m_lastProgramBegan = kNever;
     uint64_t m_messageGeneration = 0;
     std::vector<uint8_t> m_image;
     LoaderStats m_stats;

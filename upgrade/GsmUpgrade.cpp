@@ -178,8 +178,11 @@ bool GsmUpgradeEngine::SendAppletMessage(const AppletMessage& message) {
 }
 
 int GsmUpgradeEngine::ReadLink(uint32_t timeoutMs) {
-    // Bytes are left in the driver rather than dropped when the buffer
-    // could not take a whole read.
+    // One read of up to 240 bytes with the port's total time-out: it lasts
+    // its whole 100 ms unless 240 bytes arrive first, so the module is
+    // answered at the pace these reads set, never at line speed. Bytes are
+    // left in the driver rather than dropped when the buffer could not take
+    // a whole read.
     if (m_count + kLinkReadSize >= kLinkBufferSize) {
         TraceF(m_trace, "Buffer full!!!\n");
         m_clock.Sleep(timeoutMs);
@@ -187,17 +190,13 @@ int GsmUpgradeEngine::ReadLink(uint32_t timeoutMs) {
     }
     size_t got = 0;
     if (m_linkLost) return 0;
-    if (!m_device->IsOpen() || !m_device->Read(m_buffer + m_count, 1, timeoutMs, &got)) {
+    if (!m_device->IsOpen() || !m_device->Read(m_buffer + m_count, kLinkReadSize, timeoutMs, &got)) {
         // The device has gone: the waits end at once (they check LinkLost).
         TraceF(m_trace, "GSM upgrade - the port stopped working. Last Error: %d\n", m_device->LastError());
         m_linkLost = true;
         return 0;
     }
-    if (got == 1) {
-        size_t more = 0;
-        if (m_device->Read(m_buffer + m_count + 1, kLinkReadSize - 1, 0, &more)) got += std::min(more, kLinkReadSize - 1);
-    }
-    m_count += got;
+    m_count += std::min(got, kLinkReadSize);
     return static_cast<int>(got);
 }
 
@@ -245,10 +244,11 @@ bool GsmUpgradeEngine::TakeMessage(LinkMessage* message) {
 }
 
 bool GsmUpgradeEngine::WaitForVerify(uint32_t sequence) {
-    const uint32_t start = m_clock.GetTickCount();
-    for (;;) {
+    // Ten tries, each a read and one message taken, 100 ms apart.
+    for (int attempt = 0; attempt < kVerifyTries; ++attempt) {
+        ReadLink();
         LinkMessage message;
-        while (TakeMessage(&message)) {
+        if (TakeMessage(&message)) {
             switch (message.type) {
             case applet::Verify:
                 TraceF(m_trace, "PACKET_TYPE_VERIFY found for packet ID  %d\n", static_cast<int>(message.extra));
@@ -256,6 +256,7 @@ bool GsmUpgradeEngine::WaitForVerify(uint32_t sequence) {
                 break;
             case applet::Success:
                 TraceF(m_trace, "PACKET_TYPE_SUCCESS: %s\n", message.text);
+                // A success that arrives during the commit's wait counts.
                 if (m_committed) m_successSeen = true;
                 if (message.extra == sequence) return false;
                 break;
@@ -267,23 +268,23 @@ bool GsmUpgradeEngine::WaitForVerify(uint32_t sequence) {
                 break;  // not waited for: dropped
             }
         }
-        const uint32_t elapsed = m_clock.GetTickCount() - start;
-        if (m_linkLost || elapsed >= kVerifyWaitMs) return false;
-        ReadLink(std::min(kReadTimeoutMs, kVerifyWaitMs - elapsed));
+        if (m_linkLost) return false;
+        m_clock.Sleep(kVerifyPauseMs);
     }
+    return false;
 }
 
 bool GsmUpgradeEngine::WaitForType(uint32_t type) {
     if (type == applet::Success && m_successSeen) return true;
-    const uint32_t start = m_clock.GetTickCount();
-    for (;;) {
+    // Eighteen tries, each a read and one message taken, 500 ms apart.
+    for (int attempt = 0; attempt < kTypeTries; ++attempt) {
+        ReadLink();
         LinkMessage message;
-        while (TakeMessage(&message))
-            if (message.type == type) return true;
-        const uint32_t elapsed = m_clock.GetTickCount() - start;
-        if (m_linkLost || elapsed >= kTypeWaitMs) return false;
-        ReadLink(std::min(kReadTimeoutMs, kTypeWaitMs - elapsed));
+        if (TakeMessage(&message) && message.type == type) return true;
+        if (m_linkLost) return false;
+        m_clock.Sleep(kTypePauseMs);
     }
+    return false;
 }
 
 GsmUpgradeEngine::Outcome GsmUpgradeEngine::Transfer() {

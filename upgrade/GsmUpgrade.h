@@ -29,11 +29,13 @@ public:
     // The longest payload a received message may announce: it must be able
     // to complete in the link buffer, which takes reads of 240 bytes.
     static constexpr size_t kMaxLinkPayload = kLinkBufferSize - kLinkReadSize - kAppletHeaderSize;
-    // A verify is waited for as long as ten tries of a read and a 100 ms
-    // pause took; a message of a given type as long as eighteen tries with
-    // 500 ms pauses. Both return as soon as the message is there.
-    static constexpr uint32_t kVerifyWaitMs = 10 * (kReadTimeoutMs + 100);
-    static constexpr uint32_t kTypeWaitMs = 18 * (kReadTimeoutMs + 500);
+    // A verify is waited for in ten tries, a message of a given type in
+    // eighteen; each try is one read of the link (its whole 100 ms) and one
+    // message taken, then a pause of 100 ms (verify) or 500 ms (type).
+    static constexpr int kVerifyTries = 10;
+    static constexpr uint32_t kVerifyPauseMs = 100;
+    static constexpr int kTypeTries = 18;
+    static constexpr uint32_t kTypePauseMs = 500;
     static constexpr int kMaxResends = 1;
     static constexpr uint32_t kSuccessLimitS = 80;
     static constexpr int kCleanupSeconds = 60;
@@ -79,10 +81,11 @@ public:
     bool OpenFlashPort(const char* portName, int baudRate);
     // Writes the header, then the payload if there is one.
     bool SendAppletMessage(const AppletMessage& message);
-    // Appends what arrives to the link buffer: returns as soon as a byte is
-    // there (with what else is waiting), or after the time-out.
+    // One read of up to 240 bytes appended to the link buffer; it returns
+    // when 240 bytes have arrived or after the time-out.
     int ReadLink(uint32_t timeoutMs = kReadTimeoutMs);
-    // Takes one complete message from the link buffer.
+    // Takes one complete message from the link buffer (bytes before a
+    // magic are discarded).
     bool TakeMessage(LinkMessage* message);
     bool WaitForVerify(uint32_t sequence);
     bool WaitForType(uint32_t type);

@@ -14,7 +14,8 @@ namespace {
 constexpr uint8_t kEnquiry = 0x05;
 constexpr uint8_t kEnterLoader = 'H';
 constexpr uint8_t kStartProgramming = 'C';
-constexpr uint32_t kAckReadMs = 100;
+constexpr uint32_t kAckReadMs = 100;  // the flash port's total read time-out
+constexpr size_t kAckReadSize = 1023;
 constexpr uint32_t kAckGiveUpMs = 3999;
 constexpr const char* kStars = "************************************************************";
 
@@ -93,26 +94,25 @@ bool UhfUpgradeEngine::Send(const uint8_t* bytes, size_t count) {
     return false;
 }
 
-size_t UhfUpgradeEngine::ReadAvailable(uint8_t* buffer, size_t capacity, uint32_t timeoutMs) {
-    // The time-out is an upper bound: the read returns with the first byte.
+size_t UhfUpgradeEngine::ReadFlashPort(uint8_t* buffer, size_t count) {
+    // One read with the flash port's total time-out: it lasts its whole
+    // 100 ms unless count bytes arrive first. The loader is paced by these
+    // reads (a program message follows the previous one's ACK read, so
+    // messages begin at least 100 ms apart); an ACK does not end one early.
     // A read that fails (the device has gone) is not tried again.
-    size_t first = 0;
-    if (capacity == 0 || m_linkLost) return 0;
-    if (!m_device->Read(buffer, 1, timeoutMs, &first)) {
-        if (!m_linkLost)
-            TraceF(m_trace, "Error reading from the flash port. Last Error: %d", m_device->LastError());
+    size_t received = 0;
+    if (m_linkLost) return 0;
+    if (!m_device->Read(buffer, count, kAckReadMs, &received)) {
+        TraceF(m_trace, "Error reading from the flash port. Last Error: %d", m_device->LastError());
         m_linkLost = true;
         return 0;
     }
-    if (first == 0) return 0;
-    size_t rest = 0;
-    if (capacity > 1 && !m_device->Read(buffer + 1, capacity - 1, 0, &rest)) rest = 0;
-    return 1 + rest;
+    return received;
 }
 
 bool UhfUpgradeEngine::ReadForAck() {
     m_clock.Sleep(200);
-    const size_t n = ReadAvailable(m_readBuffer, sizeof m_readBuffer, kAckReadMs);
+    const size_t n = ReadFlashPort(m_readBuffer, sizeof m_readBuffer);
     for (size_t i = 0; i < n && m_readBuffer[i] != 0; ++i)
         if (m_readBuffer[i] == kAck) return true;
     return false;
@@ -121,7 +121,7 @@ bool UhfUpgradeEngine::ReadForAck() {
 bool UhfUpgradeEngine::WaitForAck() {
     const uint32_t start = m_clock.GetTickCount();
     for (;;) {
-        const size_t n = ReadAvailable(m_readBuffer, 1023, kAckReadMs);
+        const size_t n = ReadFlashPort(m_readBuffer, kAckReadSize);
         if (std::memchr(m_readBuffer, kAck, n)) return true;
         if (m_linkLost || m_clock.GetTickCount() - start > kAckGiveUpMs) return false;
         m_clock.Sleep(100);

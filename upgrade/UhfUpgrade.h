@@ -54,10 +54,10 @@ public:
     // --- the engine's own port
     // Closes the previous handle, opens the port and sets its rate.
     bool OpenFlashPort(const char* portName, int baud);
-    // Waits 200 ms, reads what has come (at most 100 ms for the first byte):
-    // true when an ACK comes before the first zero byte.
+    // Waits 200 ms, then reads for 100 ms (up to 2048 bytes): true when an
+    // ACK comes before the first zero byte.
     bool ReadForAck();
-    // Reads (at most 100 ms for the first byte, then what is there already)
+    // Reads for 100 ms (up to 1023 bytes; an ACK does not end the read)
     // until an ACK is among the bytes; pauses 100 ms between tries and gives
     // up when more than 3999 ms have passed since the first.
     bool WaitForAck();
@@ -73,8 +73,8 @@ private:
     // became of the radio; when: null before the erase began.
     bool EndLinkLost(const char* when);
     bool Send(const uint8_t* bytes, size_t count);
-    // One byte within timeoutMs, then whatever else has already arrived.
-    size_t ReadAvailable(uint8_t* buffer, size_t capacity, uint32_t timeoutMs);
+    // One read of up to count bytes that lasts the port's 100 ms time-out.
+    size_t ReadFlashPort(uint8_t* buffer, size_t count);
     void SetReason(const char* format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 2, 3)))

@@ -2,6 +2,7 @@
 // simulated receiver in virtual time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -23,6 +24,13 @@ struct Bench {
           ma(variant, PlatformServices{&link.Clock(), &link.Device(), &trace, nullptr, nullptr, nullptr, rates}) {}
     double Seconds() const { return static_cast<double>(link.Virtual().Now()) / 1e9; }
     int Opens() const { return link.OpenCount(); }
+    // The rates the port was opened at, in order.
+    std::vector<int> OpenRates() const {
+        std::vector<int> rates;
+        for (const auto& e : link.Record().Entries())
+            if (e.kind == sim::Transcript::Kind::HostOpen) rates.push_back(e.baud);
+        return rates;
+    }
 
     sim::SimReceiver receiver;
     sim::VirtualLink link;
@@ -55,7 +63,7 @@ TEST(Connect, TriesTheRememberedRateFirstThenTheListWithoutIt) {
         {0, 57600, 6, 57600},
         {57600, 57600, 1, 57600},
         {12345, 57600, 6, 57600},     // not a rate of the list: ignored
-        {9600, 57600, 6, 57600},      // 9600, then the list without both 9600s
+        {9600, 57600, 6, 57600},      // 9600, then the list without its first 9600
         {57600, 230400, 7, 57600},    // nothing found: the memory stays
         {115200, 9600, 2, 9600},
     };
@@ -69,6 +77,35 @@ TEST(Connect, TriesTheRememberedRateFirstThenTheListWithoutIt) {
         const std::string told =
             "Trying " + std::to_string(c.remembered) + " baud first: the receiver on COM1 was last found at that rate.";
         EXPECT_EQ(b.trace.Contains(told), c.remembered != 0 && c.remembered != 12345) << c.remembered;
+    }
+}
+
+TEST(Connect, RememberedRateKeepsTheLastTryAt9600ForADamagedFirstFrame) {
+    // A receiver at 9600 whose first version log arrives with a bad CRC is
+    // found by the list's second try at 9600, remembered rate or not.
+    using V = std::vector<int>;
+    struct Case {
+        Variant variant;
+        const char* pcPort;
+        int remembered;
+        V rates;
+    } cases[] = {
+        {Variant::Desktop, "COM1", 0, {9600, 115200, 38400, 4800, 19200, 57600, 9600}},
+        {Variant::Desktop, "COM1", 9600, {9600, 115200, 38400, 4800, 19200, 57600, 9600}},
+        {Variant::Desktop, "COM1", 57600, {57600, 9600, 115200, 38400, 4800, 19200, 9600}},
+        {Variant::Handheld, "COM6", 9600, {9600, 115200, 38400, 4800, 19200, 57600, 9600}},
+        {Variant::Handheld, "COM6", 57600, {57600, 115200, 38400, 4800, 19200, 9600}},
+    };
+    for (const Case& c : cases) {
+        MemoryRates memory;
+        if (c.remembered) memory.rates[c.pcPort] = c.remembered;
+        // The fast port's list has one try at 9600 only, as without memory.
+        const bool secondChance = std::count(c.rates.begin(), c.rates.end(), 9600) == 2;
+        Bench b(AtRate(9600), c.variant, &memory);
+        b.receiver.InjectFault(sim::FrameFault::BadCrc, 1, 100);
+        EXPECT_EQ(b.ma.Connect(c.pcPort), secondChance) << c.pcPort << " " << c.remembered;
+        EXPECT_EQ(b.OpenRates(), c.rates) << c.pcPort << " " << c.remembered;
+        EXPECT_EQ(memory.rates[c.pcPort], secondChance ? 9600 : c.remembered);
     }
 }
 

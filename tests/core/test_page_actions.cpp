@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "Golden.h"
 #include "PageActions.h"
 #include "RadioPageActions.h"
 #include "UpgradeFile.h"
@@ -657,6 +658,43 @@ TEST(SubmitMrs, AvailabilityQuestionChecksWriteAndMessages) {
             EXPECT_STREQ(r.casterAddress, "1.2.3.4");
             EXPECT_EQ(r.enabledOnStartup, c.enabled ? 1 : 0);
         }
+    }
+}
+
+// The receiver lines and the pass-through traffic of each page's Submit,
+// after the connect-time refresh, with their times from the Submit on.
+TEST(PageSubmits, TranscriptsMatchGolden) {
+    struct Case {
+        const char* golden;
+        const char* preset;
+        std::function<bool(Connected&)> submit;
+    } cases[] = {
+        // The power, error correction switched off in the radio's menu, the
+        // frequency and storing.
+        {"uhf_settings_submit.txt", "uhf",
+         [](Connected& b) { return SubmitUhfSettings(b.ma, b.record, 5, "450.025", false); }},
+        {"gsm_bearer_submit.txt", "gsm",
+         [](Connected& b) {
+             return SubmitGsmBearer(b.ma, b.record, kBearerGprs, "user", "pw", "internet.apn", "30");
+         }},
+        {"mrs_submit.txt", "gsm",
+         [](Connected& b) {
+             return SubmitMrs(b.ma, b.record, true, "2101", "caster.example.com", "MP", "secret") ==
+                    MrsResult::Succeeded;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        Connected b(Unit(c.preset));
+        ASSERT_TRUE(b.refreshed);
+        b.link.Record().Clear();
+        const sim::SimTime start = b.link.Virtual().Now();
+        EXPECT_TRUE(c.submit(b));
+        b.link.AdvanceTo(b.link.Virtual().Now() + sim::Ms(500));  // the last answers arrive
+        sim::Transcript submit;
+        for (const sim::Transcript::Entry& e : b.link.Record().Entries())
+            submit.Add(e.at - start, e.kind, e.baud, e.text, e.bytes.data(), e.bytes.size());
+        EXPECT_EQ(test::CompareGolden(c.golden, submit.Render()), "");
     }
 }
 

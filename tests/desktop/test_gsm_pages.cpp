@@ -271,6 +271,37 @@ private slots:
         }
     }
 
+    void bearerPartlyWrittenShowsWhatTheModuleHolds_data() {
+        QTest::addColumn<int>("refused");  // the applet request the module refuses
+        QTest::addColumn<QString>("apn");  // what the module holds afterwards
+        QTest::newRow("GPRS settings refused") << 23 << "old.apn";
+        QTest::newRow("authentication refused") << 38 << "internet.apn";
+        QTest::newRow("default connection refused") << 37 << "internet.apn";
+    }
+    void bearerPartlyWrittenShowsWhatTheModuleHolds() {
+        QFETCH(int, refused);
+        QFETCH(QString, apn);
+        GsmFixture f;
+        f.Config().bearer.defaultConnection = 2;
+        f.Config().bearer.gprsAccessPointName = "old.apn";
+        f.Connect();
+        CGSMBearerSettingsPropertyPage* page = f.Bearer();
+        f.Activate(page);
+        page->BearerType()->setCurrentIndex(CGSMBearerSettingsPropertyPage::kTcpGprsEntry);
+        page->AccessPoint()->setText("internet.apn");
+        f.Module().InjectFault({qvr::sim::GsmModuleFault::ErrorReply, 0, 1, static_cast<uint32_t>(refused)});
+        page->Submit()->click();
+        f.Finish();
+        QCOMPARE(QString::fromStdString(f.Module().Bearer().gprsAccessPointName), apn);
+        QCOMPARE(f.ui.Prompts().size(), size_t(1));
+        QCOMPARE(f.ui.Prompts()[0].icon, qvr::MessageIcon::Error);
+        // The record holds what the module confirmed; the next visit shows it.
+        QCOMPARE(QString::fromLatin1(f.program.record.peripheral.bearer.gprsAccessPointName), apn);
+        f.Activate(page);
+        page->BearerType()->setCurrentIndex(CGSMBearerSettingsPropertyPage::kTcpGprsEntry);
+        QCOMPARE(page->AccessPoint()->text(), apn);
+    }
+
     void mrsAvailability_data() {
         QTest::addColumn<QString>("applet");
         QTest::addColumn<bool>("available");

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -13,6 +14,8 @@
 #include "DesktopFixture.h"
 #include "SlowDevice.h"
 #include "desktop/AudioPage.h"
+#include "desktop/GsmPages.h"
+#include "gui/DebugFileDialog.h"
 #include "gui/Help.h"
 #include "desktop/Pages.h"
 
@@ -226,6 +229,79 @@ private slots:
         QCOMPARE(f.PromptTexts(), std::vector<QString>{"You are attempting to change the UHF Center frequency. Do "
                                                         "you wish to proceed?"});
         QCOMPARE(audio->Language()->currentIndex(), before);
+    }
+
+    void hotKeysLetTheKeyGoOnToAnEditField() {
+        DesktopFixture f("gsm");
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        CGSMSettingsPropertyPage* page = f.app->GsmSettingsPage();
+        f.app->Sheet()->SetActivePage(page);
+        QLineEdit* edit = page->WebSite();
+        edit->setText("www.example.com");
+        edit->deselect();
+        int opened = 0;
+        QTimer closer;
+        closer.setInterval(5);
+        QObject::connect(&closer, &QTimer::timeout, [&opened] {
+            if (auto* dialog = qobject_cast<ATModeTestDialog*>(QApplication::activeModalWidget())) {
+                ++opened;
+                dialog->reject();
+            }
+        });
+        closer.start();
+        // Ctrl+A opens AT Test Mode and selects the field's text; typing
+        // then replaces it.
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(edit->selectedText(), QString("www.example.com"));
+        QTRY_COMPARE(opened, 1);
+        QTest::keyClicks(edit, "x");
+        QCOMPARE(edit->text(), QString("x"));
+        // A control that ignores the key passes it to its parents: still once.
+        QTest::keyClick(page->ConnectButton(), Qt::Key_A, Qt::ControlModifier);
+        QTRY_COMPARE(opened, 2);
+        QTest::qWait(30);
+        QCOMPARE(opened, 2);
+    }
+
+    void downloadLeftRunningHoldsThePages() {
+        DesktopFixture f("none");
+        CDebugFileDialog::SetPollInterval(5);
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        QTemporaryDir dir;
+        bool heldAtTheEnd = false;
+        f.ui.SetScript([&](QtOperator::Prompt& prompt) {
+            prompt.answer = MessageAnswer::Ok;
+            if (prompt.text.startsWith("Are you sure you wish to retrieve")) {
+                // The operator closes the dialog; the download goes on.
+                if (auto* dialog = qobject_cast<CDebugFileDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject();
+            } else if (prompt.text == "File Download Successful!") {
+                // Still running: the pages are disabled and a hot key says why.
+                heldAtTheEnd = !f.Connection()->ConnectButton()->isEnabled();
+                QTest::keyClick(f.app->Sheet(), Qt::Key_N, Qt::ControlModifier);
+            }
+        });
+        QTimer::singleShot(0, [&dir] {
+            auto* dialog = qobject_cast<CDebugFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Path()->setText(dir.filePath("debug.bin"));
+            dialog->GetFileButton()->click();
+        });
+        QTest::keyClick(f.app->Sheet(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!f.Connection()->ConnectButton()->isEnabled());
+        f.worker.WaitIdle();
+        QApplication::processEvents();
+        QVERIFY(heldAtTheEnd);
+        // Recorded as each prompt is answered: the one asked from within the last first.
+        QCOMPARE(f.PromptTexts(), (std::vector<QString>{
+                                      "Are you sure you wish to retrieve the file? It may take a long time to download.",
+                                      "A download is still running; this will be possible when it has ended.",
+                                      "File Download Successful!"}));
+        QCOMPARE(f.ui.Prompts()[1].caption, QString("QVR Family Config Tool"));
+        QVERIFY(f.Connection()->ConnectButton()->isEnabled());
+        QVERIFY(f.Connection()->isEnabled());
     }
 
     void closingDuringAConnectEndsItAtOnce() {

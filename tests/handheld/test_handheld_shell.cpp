@@ -8,7 +8,10 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -85,13 +88,20 @@ private slots:
 
     void failedConnectOrRefreshLeavesNotConnected_data() {
         QTest::addColumn<bool>("receiverFound");
-        QTest::newRow("no receiver") << false;
-        QTest::newRow("refresh fails") << true;
+        QTest::addColumn<bool>("vanishes");  // during the refresh, as with a pulled cable
+        QTest::newRow("no receiver") << false << false;
+        QTest::newRow("refresh fails") << true << false;
+        QTest::newRow("receiver vanishes") << true << true;
     }
     void failedConnectOrRefreshLeavesNotConnected() {
         QFETCH(bool, receiverFound);
+        QFETCH(bool, vanishes);
         HandheldFixture f("uhf");
-        if (receiverFound) {
+        if (vanishes) {
+            // Found after about 6 s at 9600 baud; the refresh and its radio
+            // search take longer.
+            f.link->VanishAt(qvr::sim::Ms(8000));
+        } else if (receiverFound) {
             // A version log without its GPS card entry: the identity read fails.
             auto& components = f.unit->receiver.Components();
             components.erase(components.begin());
@@ -111,6 +121,13 @@ private slots:
             QCOMPARE(f.ui.Prompts().size(), size_t(1));
             QCOMPARE(f.ui.Prompts()[0].caption, QString("QVR Config Tool"));
             QVERIFY(f.ui.Prompts()[0].text.startsWith("Unable to establish connection to receiver. \n\nPlease verify"));
+        }
+        if (vanishes) {
+            QCOMPARE(f.PromptTexts(), std::vector<QString>{"The receiver stopped answering while its data were being "
+                                                           "read. Check the cable and the receiver's power, then "
+                                                           "connect again."});
+            QCOMPARE(f.ui.Prompts()[0].caption, QString("QVR Config Tool"));
+            QCOMPARE(f.ui.Prompts()[0].icon, qvr::MessageIcon::Exclamation);
         }
     }
 
@@ -180,6 +197,43 @@ private slots:
         // From a control of the page, not only from the sheet.
         QTest::keyClick(f.Connection()->ConnectButton(), Qt::Key_D, Qt::ControlModifier);
         QTRY_COMPARE(opened, 1);
+    }
+
+    void downloadLeftRunningHoldsThePages() {
+        HandheldFixture f("none");
+        CDebugFileDialog::SetPollInterval(5);
+        f.PressConnect();
+        f.ui.ClearPrompts();
+        QTemporaryDir dir;
+        bool heldAtTheEnd = false;
+        f.ui.SetScript([&](QtOperator::Prompt& prompt) {
+            prompt.answer = qvr::MessageAnswer::Ok;
+            if (prompt.text.startsWith("Are you sure you wish to retrieve")) {
+                // The operator closes the dialog; the download goes on.
+                if (auto* dialog = qobject_cast<CDebugFileDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject();
+            } else if (prompt.text == "Successful!") {
+                // Still running: the pages are disabled and Ctrl+D says why.
+                heldAtTheEnd = !f.Connection()->ConnectButton()->isEnabled();
+                QTest::keyClick(f.app->Sheet(), Qt::Key_D, Qt::ControlModifier);
+            }
+        });
+        QTimer::singleShot(0, [&dir] {
+            auto* dialog = qobject_cast<CDebugFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->Path()->setText(dir.filePath("debug.bin"));
+            dialog->GetFileButton()->click();
+        });
+        QTest::keyClick(f.app->Sheet(), Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!f.Connection()->ConnectButton()->isEnabled());
+        f.worker.WaitIdle();
+        QApplication::processEvents();
+        QVERIFY(heldAtTheEnd);
+        // Recorded as each prompt is answered: the one asked from within the last first.
+        QCOMPARE(f.PromptTexts().size(), size_t(3));
+        QCOMPARE(f.PromptTexts()[1], QString("A download is still running; this will be possible when it has ended."));
+        QCOMPARE(f.ui.Prompts()[1].caption, QString("QVR Config Tool"));
+        QVERIFY(f.Connection()->ConnectButton()->isEnabled());
     }
 
     void trvPlusGuard_data() {

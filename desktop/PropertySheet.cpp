@@ -62,7 +62,12 @@ CQVRPage* CQVRPropertySheet::PageAt(int index) const { return qobject_cast<CQVRP
 void CQVRPropertySheet::Shrink() {
     if (isMaximized() || isFullScreen()) return;
     layout()->activate();
-    resize(minimumSizeHint());
+    resize(m_openedSize.expandedTo(minimumSizeHint()));
+}
+
+void CQVRPropertySheet::showEvent(QShowEvent* event) {
+    if (!m_openedSize.isValid()) m_openedSize = size();
+    SheetDialog::showEvent(event);
 }
 
 void CQVRPropertySheet::TabChanged(int index) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <QSize>
+
 #include "gui/SheetDialog.h"
 
 struct ProgramState;
@@ -22,7 +24,9 @@ public:
     int PageCount() const;
     CQVRPage* PageAt(int index) const;
     QTabWidget* Tabs() const { return m_tabs; }
-    // Back to the smallest size the pages in it allow.
+    // Back to the size it opened with, or the smallest the pages in it allow
+    // when that is more. (Some styles, the Windows ones among them, open a
+    // window wider than the least its layout takes.)
     void Shrink();
 
     // Help topic 1 + the active tab's index (0 to 7), as F1 opens it.
@@ -37,6 +41,7 @@ signals:
 protected:
     bool IsHotKey(int key) const override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void TabChanged(int index);
@@ -46,4 +51,5 @@ private:
     void OpenAtTestMode();
 
     QTabWidget* m_tabs;
+    QSize m_openedSize;
 };

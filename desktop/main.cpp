@@ -6,6 +6,7 @@
 #include "desktop/PropertySheet.h"
 #include "gui/AppIcon.h"
 #include "gui/ProgramState.h"
+#include "gui/ScriptedRun.h"
 #include "gui/Startup.h"
 
 int main(int argc, char** argv) {
@@ -24,6 +25,7 @@ int main(int argc, char** argv) {
     {
         CQVR4100MAQuickToolApp app(program);
         app.Sheet()->show();
+        StartScriptedRun(app.Sheet(), program);
         result = application.exec();
         // Before the pages go: a job's end still reaches them.
         result = FinishProgram(runtime.Worker(), result);

@@ -39,11 +39,10 @@ bool StartRequestedSimulation(int argc, char** argv, const char* programName, Pr
         else if (arg.startsWith("--simulate=")) preset = arg.mid(11);
     }
     if (preset.isEmpty()) return true;
-    QString error;
-    program.simulatedPort = StartSimulation(preset, &error);
+    std::string error;
+    program.simulatedPort = QString::fromStdString(StartSimulation(preset.toStdString(), &error));
     if (!program.simulatedPort.isEmpty()) return true;
-    std::fprintf(stderr, "%s: cannot start the simulated receiver: %s\n", programName,
-                 error.toLocal8Bit().constData());
+    ReportStartupError(programName, "cannot start the simulated receiver: " + error);
     return false;
 }
 

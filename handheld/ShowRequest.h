@@ -2,12 +2,14 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
 
-class QLocalServer;
 class QWidget;
 
 // A second start of the program asks the running copy to show its window
 // and then ends: on a controller nothing visible would happen otherwise.
+// The channel is the system's own (a local socket; a named event on
+// Windows), one file per system.
 
 // The running copy: listens on channel and, for each request, brings its
 // window (and a box or dialog open over it) to the front.
@@ -15,6 +17,7 @@ class ShowRequestListener : public QObject {
     Q_OBJECT
 public:
     ShowRequestListener(const QString& channel, QWidget* window, QObject* parent = nullptr);
+    ~ShowRequestListener() override;
     bool Listening() const;
 
 signals:
@@ -22,7 +25,8 @@ signals:
 
 private:
     void Show();
-    QLocalServer* m_server;
+    struct Channel;
+    std::unique_ptr<Channel> m_channel;
     QPointer<QWidget> m_window;
 };
 

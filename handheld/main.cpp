@@ -8,6 +8,7 @@
 #include "QvrVersion.h"
 #include "gui/AppIcon.h"
 #include "gui/ProgramState.h"
+#include "gui/ScriptedRun.h"
 #include "gui/Startup.h"
 #include "gui/Touch.h"
 #include "handheld/App.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
         if (const QScreen* screen = app.Sheet()->screen()) app.Sheet()->setGeometry(screen->availableGeometry());
         app.Sheet()->showMaximized();
         ShowRequestListener listener(showChannel, app.Sheet());
+        StartScriptedRun(app.Sheet(), program);
         result = application.exec();
         // Before the pages go: a job's end still reaches them.
         result = FinishProgram(runtime.Worker(), result);

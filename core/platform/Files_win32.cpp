@@ -3,8 +3,8 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
 #include <windows.h>
-// windows.h makes ReplaceFile a macro for its own ReplaceFileA; ours is
-// qvr::ReplaceFile.
+// windows.h makes ReplaceFile a macro for its own ReplaceFileW (under
+// UNICODE) or ReplaceFileA; ours is qvr::ReplaceFile.
 #undef ReplaceFile
 
 #include "platform/Files.h"

@@ -2,7 +2,6 @@
 // against the simulated receiver: the tab sets, the connect through the
 // worker and timer, help anchors, Ctrl+D, the TRV+ guard and the
 // single-instance lock.
-#include <unistd.h>
 
 #include <string>
 
@@ -276,7 +275,7 @@ private slots:
     }
 
     void singleInstanceLock() {
-        const std::string name = "QVRConfigToolTest-" + std::to_string(::getpid());
+        const std::string name = "QVRConfigToolTest-" + std::to_string(QCoreApplication::applicationPid());
         auto first = SingleInstance::Acquire(name.c_str());
         QVERIFY(first);
         QVERIFY(!SingleInstance::Acquire(name.c_str()));

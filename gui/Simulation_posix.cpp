@@ -1,6 +1,7 @@
 #include "gui/Simulation.h"
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
@@ -23,24 +24,27 @@ Running& Simulation() {
 
 } // namespace
 
-QString StartSimulation(const QString& preset, QString* error) {
+std::string StartSimulation(const std::string& preset, std::string* error) {
     Running& s = Simulation();
-    if (s.runner) return QString::fromStdString(s.runner->Path());
-    s.unit = qvr::sim::MakePreset(preset.toStdString());
+    if (s.runner) return s.runner->Path();
+    s.unit = qvr::sim::MakePreset(preset);
     if (!s.unit) {
         *error = "unknown preset \"" + preset + "\"; the presets are:";
-        for (const auto& p : qvr::sim::Presets())
-            *error += QString("\n  %1  %2").arg(QString::fromLatin1(p.name), -10).arg(QString::fromLatin1(p.description));
+        for (const auto& p : qvr::sim::Presets()) {
+            char line[160];
+            std::snprintf(line, sizeof line, "\n  %-10s  %s", p.name, p.description);
+            *error += line;
+        }
         return {};
     }
     s.runner = std::make_unique<qvr::sim::PtyRunner>(s.unit->receiver);
     if (!s.runner->Open()) {
-        *error = QString::fromStdString(s.runner->Error());
+        *error = s.runner->Error();
         s.runner.reset();
         return {};
     }
     s.thread = std::thread([&s] { s.runner->Run(s.stop); });
-    return QString::fromStdString(s.runner->Path());
+    return s.runner->Path();
 }
 
 void StopSimulation() {
@@ -48,4 +52,8 @@ void StopSimulation() {
     if (!s.thread.joinable()) return;
     s.stop = true;
     s.thread.join();
+}
+
+void ReportStartupError(const char* programName, const std::string& text) {
+    std::fprintf(stderr, "%s: %s\n", programName, text.c_str());
 }

@@ -167,16 +167,18 @@ int64_t WriteStallLimitNs(int rate)
 }
 
 // The devices open in this process, for ReleaseSerialDevicesOnInterrupt:
-// plain atomics, so a signal handler can take them.
-constexpr int kTrackedDevices = 8;
-std::atomic<int> g_openDevices[kTrackedDevices] = {-1, -1, -1, -1, -1, -1, -1, -1};
+// plain atomics, so a signal handler can take them. A slot holds the
+// descriptor plus one, 0 when free; enough slots for a whole bench of
+// receivers served at once.
+constexpr int kTrackedDevices = 128;
+std::atomic<int> g_openDevices[kTrackedDevices] = {};
 static_assert(std::atomic<int>::is_always_lock_free, "a signal handler reads the open devices");
 
 void TrackOpenDevice(int fd)
 {
     for (std::atomic<int>& slot : g_openDevices) {
-        int free = -1;
-        if (slot.compare_exchange_strong(free, fd))
+        int free = 0;
+        if (slot.compare_exchange_strong(free, fd + 1))
             return;
     }
 }
@@ -184,8 +186,8 @@ void TrackOpenDevice(int fd)
 void ForgetOpenDevice(int fd)
 {
     for (std::atomic<int>& slot : g_openDevices) {
-        int open = fd;
-        if (slot.compare_exchange_strong(open, -1))
+        int open = fd + 1;
+        if (slot.compare_exchange_strong(open, 0))
             return;
     }
 }
@@ -453,7 +455,7 @@ std::unique_ptr<ISerialDevice> CreateLocalSerialDevice()
 void ReleaseSerialDevicesOnInterrupt()
 {
     for (std::atomic<int>& slot : g_openDevices) {
-        const int fd = slot.exchange(-1);
+        const int fd = slot.exchange(0) - 1;
         if (fd < 0)
             continue;
         ::ioctl(fd, TIOCNXCL);

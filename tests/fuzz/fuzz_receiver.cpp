@@ -3,6 +3,7 @@
 // bodies, the debug file's header and blocks, and the whole data refresh
 // that reads them all (with the radio search behind it).
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include <unistd.h>
@@ -109,7 +110,12 @@ void RunReceiver(MAReceiver& receiver, uint8_t operation, uint8_t flags, const u
         // Saved, or nothing left behind: no file, no temporary file.
         QVR_FUZZ_CHECK(receiver.DownloadTempPath()[0] == '\0');
         QVR_FUZZ_CHECK((access(path.c_str(), F_OK) == 0) == saved);
-        QVR_FUZZ_CHECK(access((path + MAReceiver::kDownloadTempSuffix).c_str(), F_OK) != 0);
+        // Nothing else in the folder: the temporary name is unique per download.
+        std::error_code error;
+        int entries = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(DownloadFolder(), error))
+            entries += entry.path() != path;
+        QVR_FUZZ_CHECK(!error && entries == 0);
         break;
     }
     default: {

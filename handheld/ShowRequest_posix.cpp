@@ -2,6 +2,7 @@
 
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QWidget>
 
 namespace {
 constexpr char kRequest[] = "show\n";

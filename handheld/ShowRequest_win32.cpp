@@ -1,6 +1,7 @@
 #include "handheld/ShowRequest.h"
 
 #include <QMetaObject>
+#include <QWidget>
 #include <thread>
 
 #include <windows.h>

@@ -13,7 +13,7 @@ namespace {
 constexpr int kSpacing = 2;
 }
 
-TabStrip::TabStrip(QTabWidget* tabs, QWidget* parent) : QWidget(parent), m_tabs(tabs) {
+TabStrip::TabStrip(QTabWidget* tabs, QWidget* parent) : QWidget(parent), m_tabs(tabs), m_bar(tabs->tabBar()) {
     setObjectName("TabStrip");
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
@@ -28,7 +28,7 @@ TabStrip::TabStrip(QTabWidget* tabs, QWidget* parent) : QWidget(parent), m_tabs(
     m_help->setFont(bold);
     connect(m_help, &QToolButton::clicked, this, &TabStrip::helpRequested);
     connect(m_tabs, &QTabWidget::currentChanged, this, &TabStrip::CurrentChanged);
-    m_tabs->tabBar()->installEventFilter(this);
+    m_bar->installEventFilter(this);
     Rebuild();
 }
 
@@ -61,8 +61,10 @@ void TabStrip::CurrentChanged(int index) {
 }
 
 bool TabStrip::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_tabs->tabBar() && event->type() == QEvent::EnabledChange)
-        for (QToolButton* button : m_buttons) button->setEnabled(m_tabs->tabBar()->isEnabled());
+    // The bar's own state, not the tab widget's: the bar also sees events
+    // while the tab widget is being taken down.
+    if (watched == m_bar && event->type() == QEvent::EnabledChange)
+        for (QToolButton* button : m_buttons) button->setEnabled(m_bar->isEnabled());
     return QWidget::eventFilter(watched, event);
 }
 

@@ -2,6 +2,7 @@
 #include <QList>
 #include <QWidget>
 
+class QTabBar;
 class QTabWidget;
 class QToolButton;
 
@@ -41,6 +42,7 @@ private:
     void CurrentChanged(int index);
 
     QTabWidget* m_tabs;
+    QTabBar* m_bar;
     QList<QToolButton*> m_buttons;
     QToolButton* m_help;
     mutable int m_rows = 1;

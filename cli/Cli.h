@@ -7,6 +7,10 @@
 #include "Json.h"
 #include "MAReceiver.h"
 
+namespace qvr::profile {
+struct ApplyReport;
+}
+
 namespace qvr::cli {
 
 // kExitDifferent: profile diff (and apply --check) found a difference.
@@ -75,6 +79,9 @@ int CommandUpgradeUhf(Context& c);
 int CommandUpgradeGsm(Context& c);
 int CommandProfile(Context& c);  // Profile.cpp
 int CommandFleet(Context& c);    // Fleet.cpp
+
+// An apply report's "settings" member: one object per setting.
+void WriteSettingResultsJson(Json& json, const profile::ApplyReport& report);  // Profile.cpp
 
 // The info members: receiver, audio, peripheral, link.
 void WriteInfoJson(Context& c);

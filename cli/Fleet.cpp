@@ -171,17 +171,7 @@ void SlotJson(Json& json, const Slot& s, bool apply) {
         json.Key("problems").OpenArray();
         for (const std::string& p : s.report.problems) json.String(p.c_str());
         json.CloseArray();
-        json.Key("settings").OpenArray();
-        for (const SettingResult& r : s.report.results)
-            json.Open()
-                .Member("key", SettingName(r.setting).c_str())
-                .Member("before", r.held.c_str())
-                .Member("profile", r.wanted.c_str())
-                .Member("readBack", r.readBack.c_str())
-                .Member("outcome", OutcomeText(r.outcome))
-                .Member("reason", r.reason.c_str())
-                .Close();
-        json.CloseArray();
+        WriteSettingResultsJson(json, s.report);
     }
     json.Key("messages").OpenArray();
     for (const std::string& m : s.messages) json.String(m.c_str());

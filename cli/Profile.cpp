@@ -46,17 +46,7 @@ void ReportProblems(Context& c, const std::vector<std::string>& problems) {
 
 void ReportApply(Context& c, const ApplyReport& report) {
     if (c.options.json) {
-        c.json.Key("settings").OpenArray();
-        for (const SettingResult& r : report.results)
-            c.json.Open()
-                .Member("key", SettingName(r.setting).c_str())
-                .Member("before", r.held.c_str())
-                .Member("profile", r.wanted.c_str())
-                .Member("readBack", r.readBack.c_str())
-                .Member("outcome", OutcomeText(r.outcome))
-                .Member("reason", r.reason.c_str())
-                .Close();
-        c.json.CloseArray();
+        WriteSettingResultsJson(c.json, report);
         c.json.Member("applied", report.Count(Outcome::Applied))
             .Member("refused", report.Count(Outcome::Refused))
             .Member("unchanged", report.Count(Outcome::Unchanged));
@@ -151,6 +141,20 @@ int CommandProfile(Context& c) {
     if (report.Succeeded()) return kExitOk;
     c.error = report.linkLost ? kLinkLostReason : "not every setting was applied";
     return kExitFailed;
+}
+
+void WriteSettingResultsJson(Json& json, const ApplyReport& report) {
+    json.Key("settings").OpenArray();
+    for (const SettingResult& r : report.results)
+        json.Open()
+            .Member("key", SettingName(r.setting).c_str())
+            .Member("before", r.held.c_str())
+            .Member("profile", r.wanted.c_str())
+            .Member("readBack", r.readBack.c_str())
+            .Member("outcome", OutcomeText(r.outcome))
+            .Member("reason", r.reason.c_str())
+            .Close();
+    json.CloseArray();
 }
 
 } // namespace qvr::cli

@@ -3,6 +3,8 @@
 // profile apply on one receiver alone, for the wall-time ratio.
 #include <gtest/gtest.h>
 
+#include "SimProcess.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -43,40 +45,7 @@ Finished Shell(const std::string& line) {
     return run;
 }
 
-// qvr-sim with a preset, running until the test ends.
-class Simulator {
-public:
-    explicit Simulator(std::vector<std::string> options) {
-        int out[2];
-        if (pipe(out) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        options.insert(options.begin(), {QVR_SIM_PATH, "--preset", "uhf"});
-        std::vector<char*> argv;
-        for (std::string& option : options) argv.push_back(option.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&m_pid, QVR_SIM_PATH, &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(out[1]);
-        char c;
-        while (read(out[0], &c, 1) == 1 && c != '\n') m_path += c;
-        close(out[0]);
-    }
-    ~Simulator() {
-        if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
-            int status = 0;
-            waitpid(m_pid, &status, 0);
-        }
-    }
-    const std::string& Path() const { return m_path; }
-
-private:
-    pid_t m_pid = -1;
-    std::string m_path;
-};
+using qvr::test::Simulator;
 
 double CpuSeconds(int who) {
     rusage usage{};
@@ -102,9 +71,9 @@ TEST(FleetE2e, EightReceiversAtOnceOneVanishingAndTheRatioToOneAlone) {
         for (int i = 0; i < 8; ++i)
             // The seventh vanishes as the new volume reaches it.
             sims.push_back(std::make_unique<Simulator>(
-                i == 6 ? std::vector<std::string>{"--vanish-after", "0", "--vanish-on", "audiocfg set 6"}
+                "uhf", i == 6 ? std::vector<std::string>{"--vanish-after", "0", "--vanish-on", "audiocfg set 6"}
                        : std::vector<std::string>{}));
-        Simulator alone({});
+        Simulator alone("uhf");
         std::string ports;
         for (auto& s : sims) {
             ASSERT_FALSE(s->Path().empty());
